@@ -25,9 +25,10 @@ TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond);
 // Date and time together, honouring the rule for dates before 1899-12-30.
 TDateTime ComposeDateTime(const DateTimeParts& parts);
-// Inverse of ComposeDateTime, rounded to the nearest millisecond.
+// Inverse of ComposeDateTime, rounded to the nearest millisecond. Throws EConvertError for a
+// value that is not finite or lies outside the years 1 to 9999.
 DateTimeParts SplitDateTime(TDateTime value);
-// 1 = Sunday ... 7 = Saturday.
+// 1 = Sunday ... 7 = Saturday, of the date SplitDateTime gives.
 int DayOfWeek(TDateTime value);
 
 }  // namespace rtl
