@@ -22,6 +22,11 @@ struct FormatSettings {
   std::wstring longTimeFormat = L"hh:nn:ss";
   std::wstring timeAMString = L"AM";
   std::wstring timePMString = L"PM";
+  // Full weekday names (Sunday first) and month names (January first) for "dddd", "mmm" and
+  // "mmmm"; empty names fall back to the English ones.
+  std::array<std::wstring, 7> longDayNames;
+  std::array<std::wstring, 12> shortMonthNames;
+  std::array<std::wstring, 12> longMonthNames;
 
   // Fallbacks that write and read back the date and time to the second.
   static FormatSettings Default();
@@ -46,6 +51,9 @@ std::wstring FormatDateTime(std::wstring_view pattern, TDateTime value,
 // Text form: short date, then a blank and the long time unless the time of day is 00:00:00.
 std::wstring DateTimeToStr(TDateTime value, const FormatSettings& settings);
 // Parse of the text form; EConvertError "'%s' is not a valid date and time" on failure.
+// The date's fields come in the order of shortDateFormat, separated by the settings' date
+// separator or the format's own literal text; a year of one or two digits means 1950 to 2049.
+// The time is hours, minutes and optional seconds with an optional AM/PM marker before or after.
 TDateTime StrToDateTime(const std::wstring& text, const FormatSettings& settings);
 
 // Strict integer conversion: leading spaces, optional sign, decimal digits or hex digits after
