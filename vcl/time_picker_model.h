@@ -34,15 +34,21 @@ class TimePickerModel {
   // The end of the selection that Shift with the arrow keys moves (where the edit's caret is).
   int Caret() const { return caret_; }
   bool Focused() const { return focused_; }
+  // However it came about: focus, Select All, a drag or Shift+Home / Shift+End over everything.
   bool WholeTextSelected() const { return SelStart() == 0 && SelLength() == kTextLength; }
 
   // A character from WM_CHAR. Only the digits 0-9 can enter the text; anything else, control
-  // characters included, is dropped without a sound.
+  // characters included, is dropped without a sound. Backspace comes in as a key (its WM_CHAR
+  // 0x08 is dropped here like the other control characters).
   PickerOutcome Char(wchar_t ch);
-  // Left, Right, Home, End move the current position; with shift they move the caret and extend
-  // the selection as an ordinary edit does. Shift makes no difference to the other keys.
+  // Left, Right, Home, End move the current position (from where it stands, also while the whole
+  // text is selected); with shift they move the caret and extend the selection as an ordinary
+  // edit does, and the current position follows the caret as a click would. A selection that is
+  // not the whole text changes nothing for the other keys and for typing: they act on the current
+  // position. Shift makes no difference to the other keys.
   PickerOutcome Key(PickerKey key, bool shift = false);
-  // A spin-button press or Up (+1) / Down (-1): steps the field where the selection starts.
+  // A spin-button press or Up (+1) / Down (-1): steps the field where the selection starts. A
+  // spin button pressed while the field lacks the focus: the control calls FocusGained first.
   PickerOutcome Step(int delta);
   // A click without dragging; characterIndex is the 0-based index of the character to the right
   // of the click point (kTextLength or more for a click past the end).
