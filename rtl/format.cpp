@@ -350,6 +350,24 @@ FormatSettings FormatSettings::Default() {
   return settings;
 }
 
+// The probes avoid years outside 1950..2049, so a two-digit year format still counts as readable;
+// what is checked is that every field is there and the parse can find it.
+void EnsureReadableFormats(FormatSettings& settings) {
+  const DateTimeParts probes[] = {{2020, 11, 23, 13, 45, 56, 0}, {2009, 2, 3, 4, 5, 6, 0}};
+  try {
+    for (const DateTimeParts& probe : probes) {
+      const TDateTime value = ComposeDateTime(probe);
+      if (StrToDateTime(DateTimeToStr(value, settings), settings) != value) {
+        throw EConvertError(L"unreadable");
+      }
+    }
+  } catch (const EConvertError&) {
+    const FormatSettings fallback = FormatSettings::Default();
+    settings.shortDateFormat = fallback.shortDateFormat;
+    settings.longTimeFormat = fallback.longTimeFormat;
+  }
+}
+
 // Windows pictures are case-sensitive ("M" month, "m" minute, "H" 24-hour, "h" 12-hour); the
 // formatter's tokens are not, so each picture token is rewritten and every other ASCII letter
 // or quote is put in quotes to stay literal.

@@ -32,6 +32,10 @@ struct FormatSettings {
   static FormatSettings Default();
 };
 
+// Keeps the settings' short date and long time formats when a date-time written with them reads
+// back to the second; otherwise puts in Default()'s, which always do.
+void EnsureReadableFormats(FormatSettings& settings);
+
 // Converts a Windows locale picture string (LOCALE_SSHORTDATE "yyyy/M/d", LOCALE_STIMEFORMAT
 // "H:mm:ss", "h:mm:ss tt") into the formatter's tokens.
 std::wstring FromLocalePicture(std::wstring_view picture, bool isTime);

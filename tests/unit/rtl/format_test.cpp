@@ -309,3 +309,39 @@ TEST(DateTimeText, LocaleFormatsRoundTripToTheSecond) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EnsureReadableFormats, KeepsReadableFormatsAndReplacesOthers) {
+  struct Case {
+    const wchar_t* date;
+    const wchar_t* time;
+    bool kept;
+  };
+  const Case cases[] = {
+      {L"yyyy/M/d", L"H:mm:ss", true},
+      {L"M/d/yyyy", L"h:mm:ss tt", true},
+      {L"dd/MM/yy", L"HH:mm:ss", true},  // two-digit years read back within 1950..2049
+      {L"M/d", L"H:mm:ss", false},       // no year
+      {L"yyyy/M/d", L"H:mm", false},     // no seconds
+      {L"yyyy/M/d", L"mm:ss", false},    // no hour
+      {L"", L"", false},                 // the locale gave nothing
+  };
+  for (const auto& c : cases) {
+    FormatSettings s = FormatSettings::Default();
+    s.dateSeparator = L'/';
+    s.shortDateFormat = rtl::FromLocalePicture(c.date, false);
+    s.longTimeFormat = rtl::FromLocalePicture(c.time, true);
+    const FormatSettings before = s;
+    rtl::EnsureReadableFormats(s);
+    if (c.kept) {
+      EXPECT_EQ(before.shortDateFormat, s.shortDateFormat) << Narrow(c.date);
+      EXPECT_EQ(before.longTimeFormat, s.longTimeFormat) << Narrow(c.time);
+    } else {
+      EXPECT_EQ(L"yyyy-mm-dd", s.shortDateFormat) << Narrow(c.date) << " " << Narrow(c.time);
+      EXPECT_EQ(L"hh:nn:ss", s.longTimeFormat) << Narrow(c.date) << " " << Narrow(c.time);
+    }
+  }
+}
+
+}  // namespace
