@@ -50,6 +50,10 @@ void TApplication::ShowMessage(const std::wstring& text) {
   backend_->ShowBox(BoxKind::kMessage, title_, text);
 }
 
+void TApplication::ShowError(const std::wstring& text) {
+  backend_->ShowBox(BoxKind::kError, title_, text);
+}
+
 void TApplication::ShowException(const std::exception& error) {
   std::wstring message;
   if (const auto* e = dynamic_cast<const rtl::Exception*>(&error)) {

@@ -40,6 +40,8 @@ class TApplication {
 
   // The modal message box: caption = title, the text, one OK button.
   void ShowMessage(const std::wstring& text);
+  // The error box (stop icon) with a text of the program's own, shown as it is.
+  void ShowError(const std::wstring& text);
   // The error box for an exception that left a handler; the program carries on.
   void ShowException(const std::exception& error);
   // Runs a handler; an exception that leaves it is reported in the error box.

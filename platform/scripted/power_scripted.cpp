@@ -7,7 +7,9 @@
 namespace platform::scripted {
 namespace {
 
-std::wstring Number(uint64_t value) { return std::to_wstring(value); }
+std::wstring Number(uint64_t value) {
+  return std::to_wstring(value);
+}
 
 class RecordingPowerImpl : public Power {
  public:
