@@ -69,18 +69,17 @@ bool TIdUDPClient::ReceiveDatagram(int32_t timeoutMs, Datagram& datagram) {
     int code =
         socket_->WaitReadable(static_cast<int32_t>(std::max<decltype(left)>(left, 0)), readable);
     if (code != 0) throw EIdSocketError(code);
-    if (readable) {
-      size_t received = 0;
-      code = socket_->ReceiveFrom(reinterpret_cast<uint8_t*>(buffer.data()), buffer.size(),
-                                  received, datagram.from);
-      if (code == 0 || code == platform::wsa::kMessageSize) {
-        datagram.bytes.assign(buffer.data(), std::min(received, buffer.size()));
-        datagram.truncated = code == platform::wsa::kMessageSize;
-        return true;
-      }
-      // Readable but gone (a datagram the stack dropped): wait on for the rest of the time.
-      if (code != platform::wsa::kWouldBlock) throw EIdSocketError(code);
+    if (!readable) return false;
+    size_t received = 0;
+    code = socket_->ReceiveFrom(reinterpret_cast<uint8_t*>(buffer.data()), buffer.size(), received,
+                                datagram.from);
+    if (code == 0 || code == platform::wsa::kMessageSize) {
+      datagram.bytes.assign(buffer.data(), std::min(received, buffer.size()));
+      datagram.truncated = code == platform::wsa::kMessageSize;
+      return true;
     }
+    if (code != platform::wsa::kWouldBlock) throw EIdSocketError(code);
+    // Readable but gone (a datagram the stack dropped): wait on for the rest of the time.
     if (Clock::now() >= deadline) return false;
   }
 }

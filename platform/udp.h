@@ -40,7 +40,8 @@ class UdpSocket {
   virtual ~UdpSocket() = default;
   // Sends one datagram. Returns 0 with the count the system took in `sent`, or an error code.
   virtual int SendTo(const Ipv4Endpoint& to, const uint8_t* data, size_t size, size_t& sent) = 0;
-  // Waits up to timeoutMs (0: just look) for a datagram; 0 with readable false on time-out.
+  // Waits up to timeoutMs (0: just look) for a datagram; 0 with readable false only once the
+  // time is up.
   virtual int WaitReadable(int32_t timeoutMs, bool& readable) = 0;
   // Takes one queued datagram without waiting: 0, kWouldBlock when none is queued, or
   // kMessageSize when it was longer than `capacity` (then it is consumed, `received` holds the

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -138,18 +139,19 @@ class PosixUdpSocket final : public UdpSocket {
   }
 
   int WaitReadable(int32_t timeoutMs, bool& readable) override {
-    pollfd entry{fd_, POLLIN, 0};
-    int n = poll(&entry, 1, timeoutMs < 0 ? 0 : timeoutMs);
-    if (n < 0) {
-      // An interrupted wait is reported as not yet readable; the caller waits out the rest.
-      if (errno == EINTR) {
-        readable = false;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+    for (;;) {
+      auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      pollfd entry{fd_, POLLIN, 0};
+      int n = poll(&entry, 1, static_cast<int>(left > 0 ? left : 0));
+      if (n >= 0) {
+        readable = n > 0;
         return 0;
       }
-      return WsaCodeFromErrno(errno);
+      // A signal cut the wait short: wait out the rest, as Winsock would.
+      if (errno != EINTR) return WsaCodeFromErrno(errno);
     }
-    readable = n > 0;
-    return 0;
   }
 
   int ReceiveFrom(uint8_t* buffer, size_t capacity, size_t& received, Ipv4Endpoint& from) override {
