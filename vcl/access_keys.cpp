@@ -1,7 +1,5 @@
 #include "vcl/access_keys.h"
 
-#include <cwctype>
-
 namespace vcl {
 namespace {
 
@@ -40,25 +38,30 @@ std::vector<std::wstring> AssignAccessKeys(const std::vector<std::wstring>& capt
     // Separators and empty captions take no key.
     needsKey[i] = marked == -2 && !captions[i].empty() && captions[i] != L"-";
   }
-  for (size_t n = captions.size(); n-- > 0;) {
+  // First the items that hold a free letter take their first one, from the top down.
+  for (size_t n = 0; n < captions.size(); ++n) {
     if (!needsKey[n]) continue;
     std::wstring& caption = result[n];
-    bool done = false;
-    for (size_t i = 0; i < caption.size() && !done; ++i) {
+    for (size_t i = 0; i < caption.size(); ++i) {
       const int index = LetterIndex(caption[i]);
       if (index >= 0 && !used[index]) {
         used[index] = true;
         caption.insert(i, 1, L'&');
-        done = true;
+        needsKey[n] = false;
+        break;
       }
     }
-    if (done || !doubleByteCodePage) continue;
+  }
+  // Then, on a double-byte code page, the rest get a letter from the end of the list, handed
+  // out from the last item upward.
+  for (size_t n = captions.size(); doubleByteCodePage && n-- > 0;) {
+    if (!needsKey[n]) continue;
     for (int index = kLetterCount - 1; index >= 0; --index) {
       if (!used[index]) {
         used[index] = true;
-        caption += L"(&";
-        caption += kAccessKeyLetters[index];
-        caption += L')';
+        result[n] += L"(&";
+        result[n] += kAccessKeyLetters[index];
+        result[n] += L')';
         break;
       }
     }
