@@ -3,8 +3,10 @@
 // recording objects (vcl/headless) for unit tests.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "vcl/controls.h"
+#include "vcl/screen.h"
 
 namespace vcl {
 
@@ -30,6 +32,9 @@ class TimerPeer {
 
 enum class BoxKind { kMessage, kError };
 
+class TrayShell;
+class TRzTrayIcon;
+
 class Backend {
  public:
   virtual ~Backend() = default;
@@ -49,6 +54,19 @@ class Backend {
   virtual void Minimize() = 0;
   virtual void Restore() = 0;
   virtual bool IsMinimized() = 0;
+  // The skin in force (vcl::ActiveSkin) changed: every open window takes it on.
+  virtual void SkinChanged() {}
+  // The notification-area side of a tray component (with its own receiving window).
+  virtual std::unique_ptr<TrayShell> CreateTrayShell(TRzTrayIcon& tray) = 0;
+  // The monitors, in screen pixels.
+  virtual std::vector<TMonitorInfo> Monitors() = 0;
+  // SetWindowPos on the form's window with HWND_NOTOPMOST and SWP_SHOWWINDOW: the outer window
+  // (frame included) takes the screen rectangle, is shown, activated and put above every window
+  // that is not topmost.
+  virtual void SetFormOuterBounds(TForm& form, const TRect& screenRect) = 0;
+  // ShowWindow on the form's window with SW_RESTORE: restored if it is minimized itself, and
+  // activated.
+  virtual void RestoreForm(TForm& form) = 0;
 };
 
 }  // namespace vcl

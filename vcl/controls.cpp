@@ -26,6 +26,13 @@ void TComponent::DestroyComponents() {
   }
 }
 
+void TComponent::NotifyAllLoaded() {
+  for (const auto& c : owned_) {
+    c->AllLoaded();
+    c->NotifyAllLoaded();
+  }
+}
+
 TComponent* TComponent::FindComponent(const std::wstring& name) const {
   for (const auto& c : owned_) {
     if (c->Name() == name) return c.get();
@@ -277,6 +284,7 @@ void TForm::SetClientSize(int width, int height) {
 }
 
 void TForm::DoCreate() {
+  NotifyAllLoaded();
   if (OnCreate) {
     Application().Dispatch([this] { OnCreate(this); });
   }

@@ -45,10 +45,15 @@ class TComponent : public TObject {
     return raw;
   }
   TComponent* FindComponent(const std::wstring& name) const;
+  // Tells the owned components, in creation order and depth first, that every component of
+  // the form exists (AllLoaded).
+  void NotifyAllLoaded();
 
  protected:
   // Runs once the component has been constructed and attached to its owner.
   virtual void Loaded() {}
+  // Runs once every component of the form has been created and loaded, before OnCreate.
+  virtual void AllLoaded() {}
   void DestroyComponents();
 
  private:
@@ -266,7 +271,8 @@ class TForm : public TControl {
   // The system's settings changed (WM_SETTINGCHANGE): locale-dependent texts are read again.
   std::function<void()> OnSettingChange;
 
-  // Runs OnCreate; called by the application once every component is loaded.
+  // Tells the components that the whole form is loaded, then runs OnCreate; called by the
+  // application once the form's construction has completed.
   void DoCreate();
   void Show();
   // Closes the form; closing the main form ends the application.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "vcl/backend.h"
+#include "vcl/headless/headless_shell.h"
 
 namespace vcl {
 
@@ -32,9 +33,13 @@ class HeadlessBackend : public Backend {
   void Run(TApplication&) override { ++runs; }
   void Terminate() override { ++terminations; }
   void Beep() override { ++beeps; }
-  void Minimize() override { minimized = true; }
-  void Restore() override { minimized = false; }
+  void Minimize() override;
+  void Restore() override;
   bool IsMinimized() override { return minimized; }
+  std::unique_ptr<TrayShell> CreateTrayShell(TRzTrayIcon& tray) override;
+  std::vector<TMonitorInfo> Monitors() override;
+  void SetFormOuterBounds(TForm& form, const TRect& screenRect) override;
+  void RestoreForm(TForm& form) override;
 
   // Runs while a box is open: the nested message loop in which ticks go on.
   std::function<void(const RecordedBox&)> whileBoxOpen;
@@ -50,6 +55,8 @@ class HeadlessBackend : public Backend {
   int terminations = 0;
   int beeps = 0;
   bool minimized = false;
+  // The notification area and the top-level windows (vcl/headless/headless_shell.h).
+  HeadlessShell shell;
   TControl* focused = nullptr;
   std::vector<TTimer*> timers;
 };

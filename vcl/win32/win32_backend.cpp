@@ -7,6 +7,7 @@
 #include "vcl/access_keys.h"
 #include "vcl/application.h"
 #include "vcl/win32/time_picker_win32.h"
+#include "vcl/win32/tray_win32.h"
 
 namespace vcl {
 namespace win32 {
@@ -564,6 +565,21 @@ LRESULT FormPeer::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// ---- Menus ----
+
+TMenuItem* TrackMenu(TPopupMenu& menu, HWND owner, int x, int y) {
+  UniqueMenu handle(CreatePopupMenu());
+  const auto& items = menu.Items();
+  for (size_t i = 0; i < items.size(); ++i) {
+    AppendMenuW(handle.Get(), MF_STRING, i + 1, items[i]->Caption().c_str());
+  }
+  const int chosen = static_cast<int>(
+      TrackPopupMenu(handle.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+                     x, y, 0, owner, nullptr));
+  if (chosen > 0 && static_cast<size_t>(chosen) <= items.size()) return items[chosen - 1];
+  return nullptr;
+}
+
 // ---- Timers ----
 
 namespace {
@@ -694,18 +710,11 @@ class Win32Backend : public Backend {
   }
 
   void Popup(TPopupMenu& menu, int x, int y) override {
-    UniqueMenu handle(CreatePopupMenu());
-    const auto& items = menu.Items();
-    for (size_t i = 0; i < items.size(); ++i) {
-      AppendMenuW(handle.Get(), MF_STRING, i + 1, items[i]->Caption().c_str());
-    }
     HWND owner = MainWindow() != nullptr ? MainWindow() : application_.Get();
     SetForegroundWindow(owner);
-    const int chosen = static_cast<int>(
-        TrackPopupMenu(handle.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
-                       x, y, 0, owner, nullptr));
+    TMenuItem* chosen = TrackMenu(menu, owner, x, y);
     PostMessageW(owner, WM_NULL, 0, 0);
-    if (chosen > 0 && static_cast<size_t>(chosen) <= items.size()) items[chosen - 1]->Click();
+    if (chosen != nullptr) chosen->Click();
   }
 
   bool IsDoubleByteCodePage() override {
@@ -751,6 +760,42 @@ class Win32Backend : public Backend {
   }
 
   bool IsMinimized() override { return IsIconic(application_.Get()) != FALSE; }
+
+  std::unique_ptr<TrayShell> CreateTrayShell(TRzTrayIcon& tray) override {
+    return CreateWin32TrayShell(gInstance, application_.Get(), tray);
+  }
+
+  std::vector<TMonitorInfo> Monitors() override {
+    std::vector<TMonitorInfo> monitors;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM list) -> BOOL {
+          MONITORINFO info{};
+          info.cbSize = sizeof(info);
+          if (GetMonitorInfoW(monitor, &info)) {
+            auto toRect = [](const RECT& r) {
+              return TRect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+            };
+            auto& found = *reinterpret_cast<std::vector<TMonitorInfo>*>(list);
+            const TMonitorInfo entry{toRect(info.rcMonitor), toRect(info.rcWork)};
+            // The primary monitor first: it wins ties of distance.
+            if ((info.dwFlags & MONITORINFOF_PRIMARY) != 0) {
+              found.insert(found.begin(), entry);
+            } else {
+              found.push_back(entry);
+            }
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+  }
+
+  void SetFormOuterBounds(TForm& form, const TRect& r) override {
+    SetWindowPos(WindowOf(form), HWND_NOTOPMOST, r.left, r.top, r.width, r.height, SWP_SHOWWINDOW);
+  }
+
+  void RestoreForm(TForm& form) override { ShowWindow(WindowOf(form), SW_RESTORE); }
 
   HWND ApplicationWindow() const { return application_.Get(); }
 

@@ -26,6 +26,9 @@ HWND WindowOf(const TControl& control);
 HMENU NextControlId();
 // The colour as a COLORREF (system colours resolved).
 COLORREF ToColorRef(TColor color);
+// Opens a popup menu with its top-left corner at a screen point and returns, once it has
+// closed, the chosen item (nullptr: none). The caller makes `owner` the foreground window.
+TMenuItem* TrackMenu(TPopupMenu& menu, HWND owner, int x, int y);
 
 // Shared by the form and its child peers.
 class ChildPeerBase : public ControlPeer {
