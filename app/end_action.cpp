@@ -43,7 +43,7 @@ void TForm1::EnableShutdownPrivilege() {
   platform::Power& power = *services_.power;
   const uintptr_t token = power.OpenProcessToken(kTokenAccess);
   platform::Luid luid;
-  power.LookupPrivilegeValue(nullptr, L"SeShutdownPrivilege", luid);
+  power.LookupPrivilege(nullptr, L"SeShutdownPrivilege", luid);
   power.AdjustTokenPrivileges(token, false, luid, kSePrivilegeEnabled);
   if (token != 0) power.CloseToken(token);
 }

@@ -17,8 +17,7 @@ class Power {
   // OpenProcessToken(GetCurrentProcess(), desiredAccess, &token); 0 when it failed.
   virtual uintptr_t OpenProcessToken(uint32_t desiredAccess) = 0;
   // LookupPrivilegeValueW(systemName or nullptr, name, &luid).
-  virtual bool LookupPrivilegeValue(const wchar_t* systemName, const std::wstring& name,
-                                    Luid& luid) = 0;
+  virtual bool LookupPrivilege(const wchar_t* systemName, const std::wstring& name, Luid& luid) = 0;
   // AdjustTokenPrivileges with one entry (luid, attributes), no previous state kept.
   virtual bool AdjustTokenPrivileges(uintptr_t token, bool disableAll, const Luid& luid,
                                      uint32_t attributes) = 0;

@@ -40,8 +40,7 @@ uintptr_t FakePower::OpenProcessToken(uint32_t desiredAccess) {
   return 0x1234;
 }
 
-bool FakePower::LookupPrivilegeValue(const wchar_t* systemName, const std::wstring& name,
-                                     Luid& luid) {
+bool FakePower::LookupPrivilege(const wchar_t* systemName, const std::wstring& name, Luid& luid) {
   calls.push_back(L"LookupPrivilegeValue " + std::wstring(systemName ? systemName : L"(local)") +
                   L" " + name);
   luid = {19, 0};

@@ -47,8 +47,7 @@ class FakeLocale : public Locale {
 class FakePower : public Power {
  public:
   uintptr_t OpenProcessToken(uint32_t desiredAccess) override;
-  bool LookupPrivilegeValue(const wchar_t* systemName, const std::wstring& name,
-                            Luid& luid) override;
+  bool LookupPrivilege(const wchar_t* systemName, const std::wstring& name, Luid& luid) override;
   bool AdjustTokenPrivileges(uintptr_t token, bool disableAll, const Luid& luid,
                              uint32_t attributes) override;
   void CloseToken(uintptr_t token) override;

@@ -18,8 +18,7 @@ class RecordingPowerImpl : public Power {
     return 1;
   }
 
-  bool LookupPrivilegeValue(const wchar_t* systemName, const std::wstring& name,
-                            Luid& luid) override {
+  bool LookupPrivilege(const wchar_t* systemName, const std::wstring& name, Luid& luid) override {
     Record(L"LookupPrivilegeValue " + std::wstring(systemName ? systemName : L"(local)") + L" " +
            name);
     luid = {19, 0};  // SE_SHUTDOWN_PRIVILEGE's usual value

@@ -13,8 +13,7 @@ class Win32PowerImpl : public Power {
     return reinterpret_cast<uintptr_t>(token);
   }
 
-  bool LookupPrivilegeValue(const wchar_t* systemName, const std::wstring& name,
-                            Luid& luid) override {
+  bool LookupPrivilege(const wchar_t* systemName, const std::wstring& name, Luid& luid) override {
     LUID value{};
     if (!LookupPrivilegeValueW(systemName, name.c_str(), &value)) return false;
     luid = {value.LowPart, value.HighPart};
