@@ -171,7 +171,9 @@ void TsRadioButton::Click() {
 // ---- Time picker ----
 
 TsTimePicker::TsTimePicker(TComponent* owner, std::wstring name)
-    : TControl(owner, std::move(name), ControlKind::kTimePicker) {}
+    : TControl(owner, std::move(name), ControlKind::kTimePicker) {
+  caption_ = model_.Text();
+}
 
 void TsTimePicker::TextAssigned() {
   // Only a valid time of day reaches the text; anything else keeps the shown value.

@@ -38,7 +38,8 @@ POINT PlaceInClient(HWND main, HWND child) {
 }
 
 HWND FocusOf(HWND window) {
-  GUITHREADINFO info{sizeof(info)};
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
   GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
   return info.hwndFocus;
 }
