@@ -29,7 +29,7 @@ struct HeadlessShell {
   std::function<TMenuItem*(TPopupMenu&)> whileMenuOpen;
   // The tray component whose shell was created last (the receiving window's target).
   TRzTrayIcon* tray = nullptr;
-  std::vector<TMonitorInfo> monitors{{{0, 0, 1024, 768}, {0, 0, 1024, 738}}};
+  std::vector<TMonitorInfo> monitors{{{0, 0, 1920, 1080}, {0, 0, 1920, 1050}}};
   TRect formOuterBounds;
 
   // The calls since the last Take(), and the log emptied.
