@@ -12,7 +12,7 @@ namespace {
 constexpr int64_t kMsPerDay = 86400000;
 
 // Days since 1970-01-01 of a proleptic Gregorian date (the usual civil-from-days arithmetic).
-int64_t DaysFromCivil(int64_t y, int m, int d) {
+constexpr int64_t DaysFromCivil(int64_t y, int m, int d) {
   y -= m <= 2 ? 1 : 0;
   const int64_t era = (y >= 0 ? y : y - 399) / 400;
   const int64_t yoe = y - era * 400;
@@ -33,10 +33,10 @@ void CivilFromDays(int64_t z, int& year, int& month, int& day) {
   year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
 }
 
-const int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
+constexpr int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
 // Day numbers of 0001-01-01 and 9999-12-31, the range every date of the program lies in.
-const int64_t kMinDay = DaysFromCivil(1, 1, 1) - kEpochDays;
-const int64_t kMaxDay = DaysFromCivil(9999, 12, 31) - kEpochDays;
+constexpr int64_t kMinDay = DaysFromCivil(1, 1, 1) - kEpochDays;
+constexpr int64_t kMaxDay = DaysFromCivil(9999, 12, 31) - kEpochDays;
 
 bool IsLeapYear(int year) {
   return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
