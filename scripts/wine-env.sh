@@ -38,7 +38,9 @@ wine_run() {
 # the prefix, with its shell (a taskbar with task buttons and a notification area), and font links so Tahoma, MS Shell Dlg 2
 # and Segoe UI fall back to WenQuanYi for Chinese instead of drawing boxes.
 _cd_template_reg() {
-  local link='hex(7):77,00,71,00,79,00,2d,00,6d,00,69,00,63,00,72,00,6f,00,68,00,65,00,69,00,2e,00,74,00,74,00,63,00,2c,00,57,00,65,00,6e,00,51,00,75,00,61,00,6e,00,59,00,69,00,20,00,4d,00,69,00,63,00,72,00,6f,00,20,00,48,00,65,00,69,00,00,00,00,00'
+  # REGEDIT4 files give REG_MULTI_SZ data as ANSI bytes (UTF-16 bytes here would double every
+  # character and break the links).
+  local link='hex(7):77,71,79,2d,6d,69,63,72,6f,68,65,69,2e,74,74,63,2c,57,65,6e,51,75,61,6e,59,69,20,4d,69,63,72,6f,20,48,65,69,00,00'
   cat <<EOF
 REGEDIT4
 
@@ -53,6 +55,7 @@ REGEDIT4
 
 [HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]
 "Tahoma"=$link
+"Tahoma Bold"=$link
 "MS Shell Dlg 2"=$link
 "Segoe UI"=$link
 
