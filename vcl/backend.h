@@ -56,8 +56,6 @@ class Backend {
   virtual bool IsMinimized() = 0;
   // The skin in force (vcl::ActiveSkin) changed: every open window takes it on.
   virtual void SkinChanged() {}
-  // The skin in force (vcl::ActiveSkin) changed: every open window takes it on.
-  virtual void SkinChanged() {}
   // The notification-area side of a tray component (with its own receiving window).
   virtual std::unique_ptr<TrayShell> CreateTrayShell(TRzTrayIcon& tray) = 0;
   // The monitors, in screen pixels.

@@ -6,6 +6,7 @@
 
 #include "vcl/access_keys.h"
 #include "vcl/application.h"
+#include "vcl/win32/skin_win32.h"
 #include "vcl/win32/time_picker_win32.h"
 #include "vcl/win32/tray_win32.h"
 
@@ -309,7 +310,9 @@ HFONT FormPeer::FontFor(const TFont& font, bool isFormFont) {
 }
 
 HBRUSH FormPeer::BackgroundBrush() {
-  if (!background_) background_.Reset(CreateSolidBrush(ToColorRef(form_.Color())));
+  if (!background_) {
+    background_.Reset(CreateSolidBrush(SkinClientColor(ToColorRef(form_.Color()))));
+  }
   return background_.Get();
 }
 
@@ -324,7 +327,7 @@ void FormPeer::PaintLayer(HDC dc, const RECT& area) {
     RECT overlap{};
     if (!IntersectRect(&overlap, &rect, &area)) continue;
     SelectObjectGuard font(dc, FontFor(control->Font()));
-    SetTextColor(dc, ToColorRef(control->Font().color));
+    SetTextColor(dc, SkinLabelColor(*control, ToColorRef(control->Font().color)));
     const std::wstring& text = control->StoredCaption();
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
               DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
@@ -365,7 +368,10 @@ void FormPeer::ApplyClientSize() {
   const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window_.Get(), GWL_STYLE));
   const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(window_.Get(), GWL_EXSTYLE));
   const RECT client{0, 0, scale_.Apply(form_.ClientWidth()), scale_.Apply(form_.ClientHeight())};
-  const RECT outer = AdjustedWindowRect(client, style, exStyle, dpi_);
+  RECT outer = client;
+  if (!SkinAdjustWindowRect(window_.Get(), outer, dpi_)) {
+    outer = AdjustedWindowRect(client, style, exStyle, dpi_);
+  }
   SetWindowPos(window_.Get(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -441,7 +447,11 @@ LRESULT CALLBACK FormPeer::WindowProc(HWND window, UINT message, WPARAM wParam, 
   if (self == nullptr || self->window_.Get() == nullptr) {
     return DefWindowProcW(window, message, wParam, lParam);
   }
-  return Guarded([&] { return self->Handle(message, wParam, lParam); });
+  return Guarded([&] {
+    LRESULT skinned = 0;
+    if (SkinFormMessage(*self, message, wParam, lParam, skinned)) return skinned;
+    return self->Handle(message, wParam, lParam);
+  });
 }
 
 LRESULT FormPeer::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -482,7 +492,7 @@ LRESULT FormPeer::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         SetTextColor(dc, ToColorRef(peer->Control().Font().color));
         return reinterpret_cast<LRESULT>(editBrush_.Get());
       }
-      SetBkColor(dc, ToColorRef(form_.Color()));
+      SetBkColor(dc, SkinClientColor(ToColorRef(form_.Color())));
       if (peer != nullptr) SetTextColor(dc, ToColorRef(peer->Control().Font().color));
       return reinterpret_cast<LRESULT>(BackgroundBrush());
     }
@@ -568,6 +578,7 @@ LRESULT FormPeer::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 // ---- Menus ----
 
 TMenuItem* TrackMenu(TPopupMenu& menu, HWND owner, int x, int y) {
+  if (ActiveSkin()) return TrackSkinnedMenu(menu, owner, x, y);
   UniqueMenu handle(CreatePopupMenu());
   const auto& items = menu.Items();
   for (size_t i = 0; i < items.size(); ++i) {
@@ -702,6 +713,7 @@ class Win32Backend : public Backend {
   void ShowBox(BoxKind kind, const std::wstring& caption, const std::wstring& text) override {
     HWND owner = MainWindow();
     if (owner == nullptr || !IsWindowVisible(owner)) owner = application_.Get();
+    if (ShowSkinnedBox(owner, kind, caption, text)) return;
     if (gCentreHook == nullptr) {
       gCentreHook = SetWindowsHookExW(WH_CBT, CentreBoxHook, nullptr, GetCurrentThreadId());
     }
@@ -760,6 +772,8 @@ class Win32Backend : public Backend {
   }
 
   bool IsMinimized() override { return IsIconic(application_.Get()) != FALSE; }
+
+  void SkinChanged() override { ApplySkinToWindows(); }
 
   std::unique_ptr<TrayShell> CreateTrayShell(TRzTrayIcon& tray) override {
     return CreateWin32TrayShell(gInstance, application_.Get(), tray);

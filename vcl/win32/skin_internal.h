@@ -1,0 +1,52 @@
+#pragma once
+// Shared pieces of the skin's win32 side (vcl/win32/skin_*.cpp); not for other code.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "skin/frame_layout.h"
+#include "skin/skin.h"
+
+namespace vcl::win32::skinning {
+
+// The DPI a window is shown at (the system DPI where per-window DPI is unknown).
+int WindowDpi(HWND window);
+
+// Paints through one back buffer: `paint` draws at `rect`'s own coordinates into a memory DC,
+// which then goes to `target` in one BitBlt.
+void PaintBuffered(HDC target, const RECT& rect, const std::function<void(HDC)>& paint);
+
+// The standard handling a skinned window falls back on (DefWindowProc, DefDlgProc or the next
+// subclass).
+using DefaultProc = std::function<LRESULT(UINT, WPARAM, LPARAM)>;
+
+// Windows whose frame and title bar the skin draws.
+void EnableSkinFrame(HWND window, skin::CaptionButtons buttons, bool hasIcon);
+void DisableSkinFrame(HWND window);
+bool IsSkinFramed(HWND window);
+// Non-client messages of a skinned frame; true when answered.
+bool SkinFrameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                      const DefaultProc& callDefault);
+// Makes the system recompute and repaint a window's frame.
+void RefreshFrame(HWND window);
+
+// One item of a skinned popup menu.
+struct MenuEntry {
+  UINT id = 0;
+  std::wstring text;
+  bool separator = false;
+  bool enabled = true;
+};
+// Tracks a skinned popup menu owned by `owner` at a screen point; returns the chosen id or 0.
+UINT TrackSkinnedEntries(HWND owner, const std::vector<MenuEntry>& entries, int x, int y,
+                         UINT flags);
+
+// Makes a push button owner-drawn in the skin ("DIALOG"), with hover tracking.
+void SkinPushButton(HWND button);
+// Answers WM_DRAWITEM for a button the skin took over; false for any other item.
+bool DrawSkinnedControl(const DRAWITEMSTRUCT& item, const skin::Skin& skin, int dpi);
+
+}  // namespace vcl::win32::skinning
