@@ -329,6 +329,9 @@ TForm1::TForm1(platform::Services& services) : vcl::TForm(nullptr, L"Form1"), se
   N5->OnClick = [this](TObject* s) { N5Click(s); };
   SetPopupMenu(PopupMenu1);
 
+  IdSNTP1 = std::make_unique<net::TIdSNTP>(*services_.udp, *services_.clock, *services_.timeZone,
+                                           *services_.locale);
+
   OnSettingChange = [this] { ReadLocaleSettings(); };
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnMouseUp = [this](TObject* s, vcl::TMouseButton b, vcl::TShiftState sh, int x, int y) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "net/id_sntp.h"
 #include "platform/services.h"
 #include "rtl/format.h"
 #include "vcl/controls.h"
@@ -13,6 +14,12 @@
 namespace app {
 
 using vcl::TObject;
+
+// The network-time commands' connectivity probe (the root page of a well-known web site) and
+// the public time server they query on UDP port 123.
+inline constexpr wchar_t ProbeUrl[] = L"http://www.baidu.com/";
+inline constexpr wchar_t TimeServerHost[] = L"ntp.aliyun.com";
+inline constexpr int32_t kTimeServerPort = 123;
 
 class TForm1 : public vcl::TForm {
  public:
@@ -47,6 +54,7 @@ class TForm1 : public vcl::TForm {
   vcl::TMenuItem* N1 = nullptr;
   vcl::TMenuItem* N2 = nullptr;
   vcl::TMenuItem* N5 = nullptr;
+  std::unique_ptr<net::TIdSNTP> IdSNTP1;
 
   // Handlers, in declaration order.
   void sButton1Click(TObject* Sender);

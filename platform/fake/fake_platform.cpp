@@ -1,5 +1,7 @@
 #include "platform/fake/fake_platform.h"
 
+#include <algorithm>
+
 #include "rtl/format.h"
 
 namespace platform {
@@ -82,12 +84,94 @@ bool FakeInternet::SetSystemTime(const SystemTime& utc, uint32_t& error) {
   return true;
 }
 
+namespace {
+
+class FakeUdpSocket : public UdpSocket {
+ public:
+  explicit FakeUdpSocket(FakeUdp& network) : network_(network) {}
+
+  int SendTo(const Ipv4Endpoint& to, const uint8_t* data, size_t size, size_t& sent) override {
+    sent = 0;
+    if (network_.sendError != 0) return network_.sendError;
+    FakeUdp::Sent datagram{to, std::string(reinterpret_cast<const char*>(data), size)};
+    network_.sent.push_back(datagram);
+    sent = size;
+    if (network_.server) {
+      for (std::string& answer : network_.server(datagram)) queue_.push_back({to, answer});
+    }
+    return 0;
+  }
+
+  int WaitReadable(int32_t, bool& readable) override {
+    readable = !queue_.empty();
+    return 0;
+  }
+
+  int ReceiveFrom(uint8_t* buffer, size_t capacity, size_t& received, Ipv4Endpoint& from) override {
+    if (queue_.empty()) return wsa::kWouldBlock;
+    const auto [sender, bytes] = queue_.front();
+    queue_.pop_front();
+    received = std::min(capacity, bytes.size());
+    std::copy_n(bytes.data(), received, buffer);
+    from = sender;
+    return bytes.size() > capacity ? wsa::kMessageSize : 0;
+  }
+
+ private:
+  FakeUdp& network_;
+  std::deque<std::pair<Ipv4Endpoint, std::string>> queue_;
+};
+
+// "a.b.c.d" with each part 0..255, as the resolver takes it without a look-up.
+bool ParseDotted(const std::wstring& text, uint32_t& address) {
+  uint32_t value = 0;
+  size_t pos = 0;
+  for (int part = 0; part < 4; ++part) {
+    if (part > 0) {
+      if (pos >= text.size() || text[pos] != L'.') return false;
+      ++pos;
+    }
+    const size_t start = pos;
+    uint32_t number = 0;
+    while (pos < text.size() && text[pos] >= L'0' && text[pos] <= L'9' && pos - start < 3) {
+      number = number * 10 + static_cast<uint32_t>(text[pos] - L'0');
+      ++pos;
+    }
+    if (pos == start || number > 255) return false;
+    value = value << 8 | number;
+  }
+  if (pos != text.size()) return false;
+  address = value;
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<UdpSocket> FakeUdp::CreateSocket(int& error) {
+  if (createError != 0) {
+    error = createError;
+    return nullptr;
+  }
+  error = 0;
+  return std::make_unique<FakeUdpSocket>(*this);
+}
+
+int FakeUdp::ResolveIpv4(const std::wstring& host, uint32_t& address) {
+  resolved.push_back(host);
+  if (ParseDotted(host, address)) return 0;
+  const auto found = names.find(host);
+  if (found == names.end()) return wsa::kHostNotFound;
+  address = found->second;
+  return 0;
+}
+
 FakePlatform::FakePlatform() {
   services.clock = &clock;
   services.timeZone = &timeZone;
   services.locale = &locale;
   services.power = &power;
   services.internet = &internet;
+  services.udp = &udp;
   services.executablePath = L"C:\\Programs\\Countdown\\countdown.exe";
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 // Scripted services for unit tests: a clock the test sets and advances, a fixed time zone and
 // locale, and recorders for the calls that would change the machine.
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +13,7 @@
 #include "platform/locale.h"
 #include "platform/power.h"
 #include "platform/services.h"
+#include "platform/udp.h"
 
 namespace platform {
 
@@ -71,6 +76,28 @@ class FakeInternet : public Internet {
   std::vector<SystemTime> clockSettings;
 };
 
+// An in-process datagram network: every datagram sent goes to `server`, whose answers wait in
+// the sending socket's queue as if they came from the address it was sent to. Nothing leaves
+// the process, and a wait for a datagram that is not queued ends at once.
+class FakeUdp : public UdpServices {
+ public:
+  std::unique_ptr<UdpSocket> CreateSocket(int& error) override;
+  // Dotted IPv4 addresses as they stand; names through `names`, others kHostNotFound.
+  int ResolveIpv4(const std::wstring& host, uint32_t& address) override;
+
+  struct Sent {
+    Ipv4Endpoint to;
+    std::string bytes;
+  };
+  // The answers to one datagram; none when not set.
+  std::function<std::vector<std::string>(const Sent& datagram)> server;
+  std::map<std::wstring, uint32_t> names;
+  int createError = 0;                 // non-zero: CreateSocket fails with it
+  int sendError = 0;                   // non-zero: every send fails with it
+  std::vector<std::wstring> resolved;  // every name asked, in order
+  std::vector<Sent> sent;              // every datagram the system took
+};
+
 // All fakes together, wired into a Services record.
 struct FakePlatform {
   FakePlatform();
@@ -79,6 +106,7 @@ struct FakePlatform {
   FakeLocale locale;
   FakePower power;
   FakeInternet internet;
+  FakeUdp udp;
   Services services;
 };
 

@@ -1,6 +1,7 @@
 // The test exe's services: Windows itself, except what the end-to-end driver scripts through
 // the script folder (tests/e2e/README.md).
 #include "platform/scripted/clock_scripted.h"
+#include "platform/scripted/internet_scripted.h"
 #include "platform/scripted/power_scripted.h"
 #include "platform/scripted/record.h"
 #include "platform/services.h"
@@ -14,6 +15,8 @@ Services& ProcessServices() {
     static scripted::ScriptedClock clock(scripted::ScriptDir(), *s.clock);
     s.clock = &clock;
     s.power = &scripted::RecordingPower();
+    s.internet = &scripted::ScriptedInternet();
+    s.udp = &scripted::RedirectedUdp(*s.udp);
     return s;
   }();
   return services;

@@ -4,6 +4,7 @@
 
 #include "platform/udp.h"
 #include "platform/win32/clock_win32.h"
+#include "platform/win32/internet_win32.h"
 #include "platform/win32/locale_win32.h"
 #include "platform/win32/power_win32.h"
 
@@ -33,6 +34,7 @@ Services RealServices() {
   services.locale = &Win32Locale();
   services.udp = &SystemUdp();
   services.power = &Win32Power();
+  services.internet = &Win32Internet();
   services.executablePath = ExecutablePath();
   return services;
 }
