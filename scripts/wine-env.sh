@@ -13,6 +13,9 @@ WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 CD_WINE_TEMPLATE=${CD_WINE_TEMPLATE:-$CD_REPO_DIR/build/wine-template}
 CD_SCREEN_SIZE=1024x700
+# The X screen is larger than the desktop, so a test can switch the desktop to another size
+# (ChangeDisplaySettings offers the sizes that fit the X screen) and back.
+CD_XVFB_SIZE=1280x1024
 
 export WINELOADER=$WINE64
 export WINESERVER
@@ -109,7 +112,7 @@ _cd_ensure_template() {
 _cd_start_xvfb() {
   local fifo="$_cd_run_dir/xvfb-display"
   : >"$fifo"
-  Xvfb -displayfd 3 -screen 0 "${CD_SCREEN_SIZE}x24" -nolisten tcp 3>"$fifo" \
+  Xvfb -displayfd 3 -screen 0 "${CD_XVFB_SIZE}x24" -nolisten tcp 3>"$fifo" \
     >"$_cd_run_dir/xvfb.log" 2>&1 &
   _cd_xvfb_pid=$!
   local i

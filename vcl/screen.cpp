@@ -21,6 +21,17 @@ long long DistanceSquared(const TRect& r, TPoint p) {
   return dx * dx + dy * dy;
 }
 
+// The work area, kept within its monitor: a system may report a stale one that reaches past
+// the monitor after the display changed size (Wine does).
+TRect UsableArea(const TMonitorInfo& monitor) {
+  const TRect& w = monitor.workArea;
+  const TRect& b = monitor.bounds;
+  const int left = std::max(w.left, b.left), top = std::max(w.top, b.top);
+  const int right = std::min(w.Right(), b.Right()), bottom = std::min(w.Bottom(), b.Bottom());
+  if (right <= left || bottom <= top) return b;
+  return {left, top, right - left, bottom - top};
+}
+
 // The start of a span of `size` inside [low, high), as near to `start` as possible; the low
 // end wins when the span does not fit.
 int Clamp(int start, int size, int low, int high) {
@@ -45,11 +56,11 @@ int NearestMonitor(const std::vector<TMonitorInfo>& monitors, TPoint point) {
 
 TRect KeepInWorkArea(const TRect& wanted, const std::vector<TMonitorInfo>& monitors) {
   for (const TMonitorInfo& monitor : monitors) {
-    if (Contains(monitor.workArea, wanted)) return wanted;
+    if (Contains(UsableArea(monitor), wanted)) return wanted;
   }
   const int nearest = NearestMonitor(monitors, {wanted.left, wanted.top});
   if (nearest < 0) return wanted;
-  const TRect& area = monitors[static_cast<size_t>(nearest)].workArea;
+  const TRect area = UsableArea(monitors[static_cast<size_t>(nearest)]);
   TRect placed = wanted;
   placed.left = Clamp(wanted.left, wanted.width, area.left, area.Right());
   placed.top = Clamp(wanted.top, wanted.height, area.top, area.Bottom());

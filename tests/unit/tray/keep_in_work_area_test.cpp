@@ -60,6 +60,16 @@ const Placement kPlacements[] = {
      {-50, 900, 248, 111},
      {0, 900, 248, 111}},
     {"LeftOfEveryMonitor", {Monitor(0, 0, 800, 600)}, {-1000, 100, 248, 111}, {0, 100, 248, 111}},
+    // A stale work area reaching past its monitor (after the display shrank) counts only
+    // within the monitor.
+    {"StaleWorkAreaPastTheMonitor",
+     {{{0, 0, 800, 480}, {0, 0, 1024, 680}}},
+     kFixed,
+     {552, 369, 248, 111}},
+    {"StaleWorkAreaOutsideTheMonitor",
+     {{{0, 0, 800, 600}, {900, 0, 100, 100}}},
+     kFixed,
+     {552, 436, 248, 111}},
     {"NoMonitorsKnown", {}, kFixed, kFixed},
 };
 
