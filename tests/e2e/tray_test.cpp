@@ -3,6 +3,7 @@
 // menu with "显示" and "退出", a new taskbar, and a start with the minimized show command.
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -401,10 +402,9 @@ TEST_F(TrayTest, ShowPutsTheWindowAtItsFixedPlace) {
       << Describe(WindowRect(main_));
   EXPECT_EQ(ClientSize(main_).cx, 248 - frameX);
   EXPECT_EQ(ClientSize(main_).cy, 111 - frameY);
-  if (frameX == 16 && frameY == 38) {
-    EXPECT_EQ(ClientSize(main_).cx, 232);
-    EXPECT_EQ(ClientSize(main_).cy, 73);
-  }
+  // The skin's frame is 8 pixels at the sides and bottom and 30 at the top.
+  EXPECT_EQ(ClientSize(main_).cx, 232);
+  EXPECT_EQ(ClientSize(main_).cy, 73);
   EXPECT_EQ(ClientOrigin(main_).x - 807, clientOffset.x);
   EXPECT_EQ(ClientOrigin(main_).y - 436, clientOffset.y);
   EXPECT_EQ(WindowRect(button).left - ClientOrigin(main_).x, buttonInClient.x);
@@ -510,6 +510,23 @@ TEST_F(TrayTest, IconComesBackWithANewTaskbar) {
   SaveScreenshot(L"tray-after-taskbar-created");
   Gesture(WM_LBUTTONDBLCLK);
   EXPECT_TRUE(Reaches(kShown)) << ::testing::PrintToString(Now());
+}
+
+TEST_F(TrayTest, EndOfTheSessionRemovesTheIconWithoutObjecting) {
+  Start();
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(receiver_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                  SMTO_ABORTIFHUNG, 3000, &answer));
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  // The end called off: the icon stays.
+  ASSERT_TRUE(SendMessageTimeoutW(receiver_, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF,
+                                  SMTO_ABORTIFHUNG, 3000, &answer));
+  EXPECT_TRUE(Stays(kShown));
+  EXPECT_TRUE(IconShown());
+  // The session ends: the icon goes.
+  ASSERT_TRUE(SendMessageTimeoutW(receiver_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF,
+                                  SMTO_ABORTIFHUNG, 3000, &answer));
+  EXPECT_TRUE(WaitUntil([] { return !IconShown(); })) << "the icon stays";
 }
 
 TEST_F(TrayTest, StartedMinimizedShowsOnlyTheIcon) {
