@@ -1,8 +1,9 @@
 // The window benchmark, run under Wine: start-up to the first complete paint and peak working
 // set of the program against a minimal Win32 window built by the same toolchain, then what the
 // program repaints while idle and while counting down. Prints ratios against the baseline.
-#include <psapi.h>
 #include <windows.h>
+// psapi.h needs the types of windows.h.
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
