@@ -189,7 +189,7 @@ int wmain(int argc, wchar_t** argv) {
 
   // Alternate the two programs so that both see the same machine load.
   std::vector<double> programStart, minimalStart, programPeak, minimalPeak;
-  for (int run = 0; run < 5; ++run) {
+  for (int run = 0; run < 7; ++run) {
     for (int which = 0; which < 2; ++which) {
       Launched l = Launch(which == 0 ? minimal : program);
       if (l.paintedSeconds < 0) {
