@@ -417,7 +417,8 @@ void PaintMenuFrame(HDC dc, const RECT& window, const RECT& items, int dpi, cons
   PixelBuffer px(w, h, skin.menu.background);
   const int columnLeft = items.left - window.left;
   const int column = Scale(skin.icoline.width, dpi);
-  px.Fill({columnLeft, 0, columnLeft + column, h}, skin.icoline.column);
+  // The column reaches from the frame's edge line, so no strip of background shows beside it.
+  px.Fill({one, 0, columnLeft + column, h}, skin.icoline.column);
   px.Fill({columnLeft + column, 0, columnLeft + column + one, h}, skin.icoline.edge);
   px.Fill({0, 0, w, one}, skin.menu.border);
   px.Fill({0, h - one, w, h}, skin.menu.border);

@@ -424,7 +424,9 @@ bool SkinFrameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, L
                        0);
         }
       } else if ((frame.state.pressed == button) != over) {
+        // Dragged off the button it shows as normal, back on it as pressed again.
         frame.state.pressed = over ? button : FrameHit::kNowhere;
+        frame.state.hot = frame.state.pressed;
         PaintFrameNow(window, frame, *skin, true);
       }
       result = 0;
