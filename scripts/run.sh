@@ -36,7 +36,9 @@ echo "Press Ctrl+C to stop."
 while kill -0 "$program" 2>/dev/null; do
   sleep "$interval"
   # Written beside and renamed, so a viewer never opens half a file.
-  if import -display "$DISPLAY" -window root "$run_dir/.screenshot-new.png" 2>/dev/null; then
+  # The X screen may be larger than the Wine desktop: keep the desktop only.
+  if import -display "$DISPLAY" -window root -crop "${CD_SCREEN_SIZE}+0+0" +repage \
+    "$run_dir/.screenshot-new.png" 2>/dev/null; then
     mv -f "$run_dir/.screenshot-new.png" "$shot"
   fi
 done

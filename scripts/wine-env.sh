@@ -38,8 +38,9 @@ wine_run() {
 }
 
 # The registry settings every run needs: one 1024x700 virtual desktop shared by all processes of
-# the prefix, with its shell (a taskbar with task buttons and a notification area), and font links so Tahoma, MS Shell Dlg 2
-# and Segoe UI fall back to WenQuanYi for Chinese instead of drawing boxes.
+# the prefix, with its shell (a taskbar with task buttons and a notification area), and font
+# links so Tahoma, MS Shell Dlg 2 and Segoe UI fall back to WenQuanYi for Chinese instead of
+# drawing boxes.
 _cd_template_reg() {
   # REGEDIT4 files give REG_MULTI_SZ data as ANSI bytes (UTF-16 bytes here would double every
   # character and break the links).
