@@ -114,20 +114,24 @@ class ScriptedInternetImpl final : public Internet {
   }
 };
 
+// Between the request's transmit timestamp and the datagram leaving come the name look-up and
+// the send: nothing slow (no file write) happens there, so the exchange measures what the
+// program itself does.
 class RedirectedSocket final : public UdpSocket {
  public:
-  explicit RedirectedSocket(std::unique_ptr<UdpSocket> real) : real_(std::move(real)) {}
+  RedirectedSocket(std::unique_ptr<UdpSocket> real, const std::optional<Ipv4Endpoint>& server)
+      : real_(std::move(real)), server_(server) {}
 
   int SendTo(const Ipv4Endpoint& to, const uint8_t* data, size_t size, size_t& sent) override {
-    Record(L"SendTo " + Format(to) + L" " + std::to_wstring(size));
     Ipv4Endpoint target = to;
-    const std::optional<Ipv4Endpoint> server = TimeServer();
-    if (server && to.address == server->address && to.port == kNtpPort) {
-      target.port = server->port;
-      redirected_ = *server;
+    if (server_ && to.address == server_->address && to.port == kNtpPort) {
+      target.port = server_->port;
+      redirected_ = *server_;
     }
-    if (!IsLoopback(target.address)) return wsa::kNetworkUnreachable;
-    return real_->SendTo(target, data, size, sent);
+    const int code = IsLoopback(target.address) ? real_->SendTo(target, data, size, sent)
+                                                : wsa::kNetworkUnreachable;
+    Record(L"SendTo " + Format(to) + L" " + std::to_wstring(size));
+    return code;
   }
 
   int WaitReadable(int32_t timeoutMs, bool& readable) override {
@@ -142,6 +146,7 @@ class RedirectedSocket final : public UdpSocket {
 
  private:
   std::unique_ptr<UdpSocket> real_;
+  const std::optional<Ipv4Endpoint>& server_;
   std::optional<Ipv4Endpoint> redirected_;
 };
 
@@ -152,21 +157,23 @@ class RedirectedUdpImpl final : public UdpServices {
   std::unique_ptr<UdpSocket> CreateSocket(int& error) override {
     std::unique_ptr<UdpSocket> socket = real_.CreateSocket(error);
     if (!socket) return nullptr;
-    return std::make_unique<RedirectedSocket>(std::move(socket));
+    return std::make_unique<RedirectedSocket>(std::move(socket), server_);
   }
 
-  // No name ever reaches a resolver: it could ask a DNS server outside this machine.
+  // No name ever reaches a resolver: it could ask a DNS server outside this machine. The time
+  // server, once read, serves every later query: the file is not read again between the
+  // request's timestamp and its sending.
   int ResolveIpv4(const std::wstring& host, uint32_t& address) override {
-    Record(L"Resolve " + host);
+    if (!server_) server_ = TimeServer();
     if (ParseDotted(host, address)) return 0;
-    const std::optional<Ipv4Endpoint> server = TimeServer();
-    if (!server) return wsa::kHostNotFound;
-    address = server->address;
+    if (!server_) return wsa::kHostNotFound;
+    address = server_->address;
     return 0;
   }
 
  private:
   UdpServices& real_;
+  std::optional<Ipv4Endpoint> server_;
 };
 
 }  // namespace

@@ -9,8 +9,7 @@
 //   setsystemtime-fails.txt  SetSystemTime fails with ERROR_PRIVILEGE_NOT_HELD
 // calls.log gets one line per call:
 //   InternetCheckConnection <url asked> <flags> <reserved> -> <0|1>
-//   Resolve <host>
-//   SendTo <address>:<port> <bytes>             (as the program addressed it)
+//   SendTo <address>:<port> <bytes>             (as the program addressed it, once sent)
 //   SetSystemTime YYYY-MM-DD HH:MM:SS.mmm at YYYY-MM-DD HH:MM:SS.mmm
 //       the UTC time asked for, then the real UTC clock at that moment (to the millisecond)
 #include "platform/internet.h"
