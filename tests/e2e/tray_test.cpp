@@ -167,6 +167,8 @@ class TrayTest : public E2eTest {
     if (showCommand == SW_SHOWNORMAL) {
       main_ = app.WaitForMainWindow();
       EXPECT_NE(main_, nullptr) << "no main window";
+      application_ = main_ != nullptr ? Owner(main_) : nullptr;
+      EXPECT_TRUE(main_ != nullptr && Reaches(kShown)) << ::testing::PrintToString(Now());
     } else {
       // Started minimized the main window is hidden: find it by its owner and class.
       EXPECT_TRUE(WaitUntil([&] {
@@ -195,15 +197,32 @@ class TrayTest : public E2eTest {
   }
 
   Presence Now() const {
-    return {IsWindowVisible(main_) != FALSE, IsWindowVisible(application_) != FALSE,
-            IsIconic(application_) != FALSE, TaskButtons().size()};
+    return {MainVisible(), IsWindowVisible(application_) != FALSE, IsIconic(application_) != FALSE,
+            TaskButtons().size()};
+  }
+  // The skinned frame clears WS_VISIBLE for an instant while the clock changes the caption (so
+  // the system draws no title of its own): hidden means hidden in three readings in a row.
+  bool MainVisible() const {
+    for (int reading = 0; reading < 3; ++reading) {
+      if (reading > 0) Sleep(5);
+      if (IsWindowVisible(main_)) return true;
+    }
+    return false;
   }
   bool Reaches(const Presence& wanted, DWORD timeoutMs = 5000) const {
     return WaitUntil([&] { return Now() == wanted; }, timeoutMs);
   }
-  // Nothing changes within a while (longer than the double-click time).
-  bool Stays(const Presence& wanted) const {
-    return !WaitUntil([&] { return !(Now() == wanted); }, 800);
+  // Nothing changes within a while (longer than the double-click time): empty, or the first
+  // other state seen.
+  std::string Leaves(const Presence& wanted) const {
+    Presence seen = wanted;
+    WaitUntil(
+        [&] {
+          seen = Now();
+          return !(seen == wanted);
+        },
+        800);
+    return seen == wanted ? std::string() : ::testing::PrintToString(seen);
   }
 
   void Minimize(HWND target) { PostMessageW(target, WM_SYSCOMMAND, SC_MINIMIZE, 0); }
@@ -304,7 +323,7 @@ TEST_F(TrayTest, OnlyTheLeftDoubleClickRestoresAndOnlyReleasingTheRightButtonOpe
                        WM_MBUTTONDOWN, WM_MOUSEMOVE}) {
     Gesture(message);
   }
-  EXPECT_TRUE(Stays(kInTray)) << ::testing::PrintToString(Now());
+  EXPECT_EQ(Leaves(kInTray), "");
   EXPECT_EQ(OpenPopupMenu(app.Pid()), nullptr) << "a menu opened";
   Gesture(WM_LBUTTONDBLCLK);
   EXPECT_TRUE(Reaches(kShown)) << ::testing::PrintToString(Now());
@@ -320,7 +339,7 @@ TEST_F(TrayTest, RealClicksOnTheIcon) {
 
   // A single left click does nothing.
   MouseAt(at, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
-  EXPECT_TRUE(Stays(kInTray)) << ::testing::PrintToString(Now());
+  EXPECT_EQ(Leaves(kInTray), "");
 
   // Releasing the right button opens the menu by the pointer (moved inside the screen above
   // the taskbar, as the corner leaves it no room at the pointer itself).
@@ -334,7 +353,7 @@ TEST_F(TrayTest, RealClicksOnTheIcon) {
   EXPECT_LE(std::abs(m.bottom - at.y), 24) << "menu " << Describe(m) << ", pointer " << at.y;
   PressKey(menu, VK_ESCAPE);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, 3000));
-  EXPECT_TRUE(Stays(kInTray)) << ::testing::PrintToString(Now());
+  EXPECT_EQ(Leaves(kInTray), "");
 
   // A left double-click shows the program again.
   MouseAt(at, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
@@ -350,6 +369,8 @@ TEST_F(TrayTest, MenuOpensWithItsTopLeftCornerAtThePointer) {
     GetCursorPos(&p);
     return p.x == 300 && p.y == 200;
   }));
+  // Wine moves the X pointer after the desktop's own cursor; the program may ask X.
+  Sleep(300);
   Gesture(WM_RBUTTONUP);
   HWND menu = app.WaitForPopupMenu();
   ASSERT_NE(menu, nullptr) << "the tray menu did not open";
@@ -365,7 +386,7 @@ TEST_F(TrayTest, MenuOpensWithItsTopLeftCornerAtThePointer) {
   SaveScreenshot(L"tray-menu");
   PressKey(menu, VK_ESCAPE);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, 3000));
-  EXPECT_TRUE(Stays(kShown)) << ::testing::PrintToString(Now());
+  EXPECT_EQ(Leaves(kShown), "");
 }
 
 TEST_F(TrayTest, DoubleClickWhileShownBringsTheProgramForward) {
@@ -376,7 +397,7 @@ TEST_F(TrayTest, DoubleClickWhileShownBringsTheProgramForward) {
     HWND foreground = GetForegroundWindow();
     return foreground == main_ || foreground == application_;
   }));
-  EXPECT_TRUE(Stays(kShown)) << ::testing::PrintToString(Now());
+  EXPECT_EQ(Leaves(kShown), "");
   EXPECT_EQ(Describe(WindowRect(main_)), Describe(before));
 }
 
@@ -422,7 +443,7 @@ TEST_F(TrayTest, ShowPutsTheWindowAtItsFixedPlace) {
   EXPECT_TRUE(Reaches(kShownFromTray)) << ::testing::PrintToString(Now());
   EXPECT_EQ(Describe(WindowRect(main_)), "807,436 248x111");
   Minimize(main_);
-  EXPECT_TRUE(Stays(kShownFromTray)) << ::testing::PrintToString(Now());
+  EXPECT_EQ(Leaves(kShownFromTray), "");
   Gesture(WM_LBUTTONDBLCLK);
   EXPECT_TRUE(Reaches(kShown)) << ::testing::PrintToString(Now());
   Minimize(main_);
@@ -521,7 +542,7 @@ TEST_F(TrayTest, EndOfTheSessionRemovesTheIconWithoutObjecting) {
   // The end called off: the icon stays.
   ASSERT_TRUE(SendMessageTimeoutW(receiver_, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF,
                                   SMTO_ABORTIFHUNG, 3000, &answer));
-  EXPECT_TRUE(Stays(kShown));
+  EXPECT_EQ(Leaves(kShown), "");
   EXPECT_TRUE(IconShown());
   // The session ends: the icon goes.
   ASSERT_TRUE(SendMessageTimeoutW(receiver_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF,
@@ -532,7 +553,7 @@ TEST_F(TrayTest, EndOfTheSessionRemovesTheIconWithoutObjecting) {
 TEST_F(TrayTest, StartedMinimizedShowsOnlyTheIcon) {
   Start(SW_SHOWMINNOACTIVE);
   EXPECT_TRUE(Reaches(kInTray)) << ::testing::PrintToString(Now());
-  EXPECT_TRUE(Stays(kInTray)) << ::testing::PrintToString(Now());
+  EXPECT_EQ(Leaves(kInTray), "");
   SaveScreenshot(L"tray-started-minimized");
   Gesture(WM_LBUTTONDBLCLK);
   EXPECT_TRUE(Reaches(kShown)) << ::testing::PrintToString(Now());
