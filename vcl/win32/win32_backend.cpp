@@ -6,6 +6,7 @@
 
 #include "vcl/access_keys.h"
 #include "vcl/application.h"
+#include "vcl/win32/screen_win32.h"
 #include "vcl/win32/skin_win32.h"
 #include "vcl/win32/time_picker_win32.h"
 #include "vcl/win32/tray_win32.h"
@@ -779,31 +780,7 @@ class Win32Backend : public Backend {
     return CreateWin32TrayShell(gInstance, application_.Get(), tray);
   }
 
-  std::vector<TMonitorInfo> Monitors() override {
-    std::vector<TMonitorInfo> monitors;
-    EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR monitor, HDC, LPRECT, LPARAM list) -> BOOL {
-          MONITORINFO info{};
-          info.cbSize = sizeof(info);
-          if (GetMonitorInfoW(monitor, &info)) {
-            auto toRect = [](const RECT& r) {
-              return TRect{r.left, r.top, r.right - r.left, r.bottom - r.top};
-            };
-            auto& found = *reinterpret_cast<std::vector<TMonitorInfo>*>(list);
-            const TMonitorInfo entry{toRect(info.rcMonitor), toRect(info.rcWork)};
-            // The primary monitor first: it wins ties of distance.
-            if ((info.dwFlags & MONITORINFOF_PRIMARY) != 0) {
-              found.insert(found.begin(), entry);
-            } else {
-              found.push_back(entry);
-            }
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&monitors));
-    return monitors;
-  }
+  std::vector<TMonitorInfo> Monitors() override { return ScreenMonitors(); }
 
   void SetFormOuterBounds(TForm& form, const TRect& r) override {
     SetWindowPos(WindowOf(form), HWND_NOTOPMOST, r.left, r.top, r.width, r.height, SWP_SHOWWINDOW);
