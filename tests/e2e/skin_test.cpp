@@ -3,9 +3,13 @@
 // the right-click menu, the message box and the error box. Pixels are read from the screen at
 // fixed points, so every check fails when the skin is not applied; screenshots of each state are
 // kept for review.
+#include <winsock2.h>
+
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <regex>
+#include <thread>
 
 #include "skin/skin.h"
 #include "tests/e2e/driver/driver.h"
@@ -494,6 +498,170 @@ TEST_P(SkinTest, MessageBoxIsDrawnInTheSkin) {
 
   ASSERT_TRUE(info.Press(L"OK"));
   EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; }));
+}
+
+// A connectivity probe of the driver's own on 127.0.0.1: it answers every connection with an
+// empty page, so that the network-time command gets past its check.
+class ProbeServer {
+ public:
+  ProbeServer() {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    int length = sizeof address;
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    listen(listener_, 4);
+    thread_ = std::thread([this] {
+      for (;;) {
+        SOCKET client = accept(listener_, nullptr, nullptr);
+        if (client == INVALID_SOCKET) return;  // closed: the test is over
+        char request[1024];
+        recv(client, request, sizeof request, 0);
+        const char reply[] = "HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n";
+        send(client, reply, sizeof reply - 1, 0);
+        closesocket(client);
+      }
+    });
+  }
+  ~ProbeServer() {
+    closesocket(listener_);
+    thread_.join();
+    WSACleanup();
+  }
+  ProbeServer(const ProbeServer&) = delete;
+  ProbeServer& operator=(const ProbeServer&) = delete;
+  int Port() const { return port_; }
+
+ private:
+  SOCKET listener_ = INVALID_SOCKET;
+  int port_ = 0;
+  std::thread thread_;
+};
+
+void WriteFileText(const std::wstring& path, const std::string& text) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << Utf8(path);
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+TEST_P(SkinTest, ErrorBoxIsDrawnInTheSkinWithItsStopIcon) {
+  // 获取网络时间 with the probe answering and no time server known: the name does not resolve,
+  // the socket error leaves the handler and the error box reports it.
+  ProbeServer probe;
+  App& app = Start();
+  ASSERT_NE(main_, nullptr);
+  WriteFileText(app.ScriptDir() + L"\\probe-url.txt",
+                "http://127.0.0.1:" + std::to_string(probe.Port()) + "/");
+  OpenContextMenu(main_);
+  HWND menu = app.WaitForPopupMenu();
+  ASSERT_NE(menu, nullptr) << "no menu";
+  MenuAccessKey(menu, L'X');
+  HWND box = app.WaitForMessageBox(15000);
+  ASSERT_NE(box, nullptr) << "no error box";
+  const MessageBoxInfo info = ReadMessageBox(box);
+  EXPECT_EQ(Utf8(info.caption), "倒计时");
+  EXPECT_TRUE(info.hasIcon) << "no stop icon";
+  EXPECT_FALSE(info.text.empty());
+  ASSERT_EQ(info.buttons.size(), 1u);
+  EXPECT_EQ(Utf8(info.buttons[0].second), "OK");
+
+  Sleep(300);
+  const RECT r = WindowRect(box);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+  EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+  const ScreenShot shot;
+  shot.Save(Name(L"error-box"), r, 60);
+  EXPECT_TRUE(IsWood(shot.At(r.left + width / 2, r.top + S(3))));
+  const POINT origin = ClientOrigin(box);
+  EXPECT_LE(Distance(shot.At(origin.x + S(3), origin.y + S(3)), kWood.form.client), 3);
+  // The stop icon: red on the box's tan, at its place left of the text.
+  HWND icon = nullptr;
+  for (HWND child : Descendants(box)) {
+    if (ClassName(child) == L"Static" && (Style(child) & SS_TYPEMASK) == SS_ICON) icon = child;
+  }
+  ASSERT_NE(icon, nullptr);
+  const RECT i = WindowRect(icon);
+  EXPECT_EQ(i.right - i.left, S(32));
+  int red = 0;
+  for (int y = i.top; y < i.bottom; ++y) {
+    for (int x = i.left; x < i.right; ++x) {
+      const Rgb c = shot.At(x, y);
+      red += c.r > 150 && c.g < 90 && c.b < 90;
+    }
+  }
+  EXPECT_GE(red, S(32) * S(32) / 8) << "no red stop sign";
+  EXPECT_LT(i.right, WindowRect(GetDlgItem(box, 0xFFFF)).left);
+
+  ASSERT_TRUE(info.Press(L"OK"));
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; }));
+  EXPECT_TRUE(app.IsRunning());
+}
+
+// External skins sit beside the exe: the test runs a copy of the exe in a folder of its own.
+class ExternalSkinTest : public E2eTest {
+ protected:
+  std::wstring Folder() {
+    static int counter = 0;
+    const std::wstring folder = WorkDir() + L"\\skin-" + std::to_wstring(GetCurrentProcessId()) +
+                                L"-" + std::to_wstring(++counter);
+    CreateDirectoryW(WorkDir().c_str(), nullptr);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    EXPECT_TRUE(
+        CopyFileW(TestExePath().c_str(), (folder + L"\\countdown_test.exe").c_str(), FALSE));
+    return folder;
+  }
+  // The client background of the copy started from `folder`.
+  Rgb ClientColour(const std::wstring& folder, const wchar_t* shotName) {
+    LaunchOptions options;
+    options.exe = folder + L"\\countdown_test.exe";
+    App& app = Launch(options);
+    HWND main = app.WaitForMainWindow();
+    EXPECT_NE(main, nullptr);
+    if (main == nullptr) return {};
+    WaitUntil([&] { return !Text(main).empty(); });
+    Sleep(300);
+    EXPECT_EQ(app.WaitForMessageBox(300), nullptr) << "a message about the skin";
+    const POINT origin = ClientOrigin(main);
+    const ScreenShot shot;
+    shot.Save(shotName, WindowRect(main));
+    return shot.At(origin.x + 2, origin.y + 2);
+  }
+};
+
+constexpr char kBlueishSkin[] =
+    "; a test skin: only the client area differs from the wood\r\n"
+    "CountdownSkin 1\r\n[FORM]\r\nClient = #A0C4E8\r\n";
+
+TEST_F(ExternalSkinTest, APackedFileBesideTheExeIsTaken) {
+  const std::wstring folder = Folder();
+  WriteFileText(folder + L"\\wood.asz.asz", kBlueishSkin);
+  const Rgb c = ClientColour(folder, L"external-file");
+  EXPECT_LE(Distance(c, skin::Rgb{0xA0, 0xC4, 0xE8}), 3) << Describe(c);
+}
+
+TEST_F(ExternalSkinTest, AFolderWithOptionsDatIsTaken) {
+  const std::wstring folder = Folder();
+  CreateDirectoryW((folder + L"\\wood.asz").c_str(), nullptr);
+  WriteFileText(folder + L"\\wood.asz\\Options.dat", kBlueishSkin);
+  const Rgb c = ClientColour(folder, L"external-folder");
+  EXPECT_LE(Distance(c, skin::Rgb{0xA0, 0xC4, 0xE8}), 3) << Describe(c);
+}
+
+TEST_F(ExternalSkinTest, ABrokenOneOrAPlainWoodAszGivesTheBuiltInSkinSilently) {
+  const std::wstring folder = Folder();
+  WriteFileText(folder + L"\\wood.asz.asz", "CountdownSkin 1\r\n[FORM]\r\nClient = blue\r\n");
+  WriteFileText(folder + L"\\wood.asz", kBlueishSkin);  // not a name the lookup takes
+  const Rgb c = ClientColour(folder, L"external-broken");
+  EXPECT_LE(Distance(c, kWood.form.client), 3) << Describe(c);
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, SkinTest, ::testing::Values(96, 144),
