@@ -2,6 +2,10 @@
 // understand makes the whole file broken.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "skin/skin_format.h"
 
 namespace skin::testing {
@@ -96,6 +100,24 @@ TEST(SkinFormat, BrokenFilesAreRefusedWhole) {
   for (const auto& c : cases) {
     EXPECT_FALSE(ParseSkin(c.text).has_value()) << c.what;
   }
+}
+
+TEST(SkinFormat, TheReadmeListsEveryKeyWithTheWoodValues) {
+  // skin/README.md documents the format for people writing skins; its listing must be the one
+  // the program reads and writes.
+  const auto readme = std::filesystem::path(__FILE__).parent_path() / "../../../skin/README.md";
+  std::ifstream in(readme);
+  ASSERT_TRUE(in) << readme;
+  std::stringstream text;
+  text << in.rdbuf();
+  const std::string all = text.str();
+  const size_t start = all.find("```ini\n");
+  ASSERT_NE(start, std::string::npos);
+  const size_t end = all.find("```", start + 7);
+  ASSERT_NE(end, std::string::npos);
+  const std::string listing = all.substr(start + 7, end - start - 7);
+  EXPECT_EQ(listing, FormatSkin(WoodSkin()));
+  EXPECT_TRUE(ParseSkin(listing).has_value());
 }
 
 }  // namespace
