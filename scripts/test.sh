@@ -8,12 +8,12 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 for preset in native fuzz win64 win32; do
-  echo "== build $preset"
+  echo "== build $preset (at ${SECONDS} s)"
   cmake --preset "$preset" >/dev/null
   cmake --build "build/$preset" -j 2
 done
 
-echo "== tests"
+echo "== tests (at ${SECONDS} s)"
 set +e
 ctest --test-dir build/native --output-on-failure
 exit $?
