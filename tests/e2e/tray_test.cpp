@@ -102,6 +102,102 @@ std::optional<RECT> IconOnScreen() {
   return box;
 }
 
+// The pixels of a rectangle of the screen, 0x00RRGGBB, rows top down.
+std::vector<uint32_t> ScreenPixels(const RECT& r) {
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  const auto* source = static_cast<const uint32_t*>(bits);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = source[i] & 0xFFFFFF;
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+// The program's icon resource, its image of `imageSize` pixels drawn at `size` pixels over
+// `background`, as the notification area draws it.
+std::vector<uint32_t> IconImage(const std::wstring& exe, int imageSize, int size,
+                                COLORREF background) {
+  std::vector<uint32_t> pixels;
+  HMODULE module = LoadLibraryExW(exe.c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (module == nullptr) return pixels;
+  HICON icon =
+      static_cast<HICON>(LoadImageW(module, L"MAINICON", IMAGE_ICON, imageSize, imageSize, 0));
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = size;
+  info.bmiHeader.biHeight = -size;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  HBRUSH brush = CreateSolidBrush(background);
+  const RECT all{0, 0, size, size};
+  FillRect(memory, &all, brush);
+  DeleteObject(brush);
+  if (icon != nullptr) DrawIconEx(memory, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+  GdiFlush();
+  const auto* source = static_cast<const uint32_t*>(bits);
+  pixels.assign(source, source + size * size);
+  for (uint32_t& p : pixels) p &= 0xFFFFFF;
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  if (icon != nullptr) DestroyIcon(icon);
+  FreeLibrary(module);
+  return pixels;
+}
+
+// The largest difference of one colour channel between an image and the screen region at
+// the best place around `around`.
+int BestMatch(const std::vector<uint32_t>& image, int size, const RECT& around) {
+  // Within the screen: Wine copies nothing from a rectangle that reaches past it.
+  const RECT area{std::max<LONG>(0, around.left - size), std::max<LONG>(0, around.top - size),
+                  std::min<LONG>(GetSystemMetrics(SM_CXSCREEN), around.right + size),
+                  std::min<LONG>(GetSystemMetrics(SM_CYSCREEN), around.bottom + size)};
+  const std::vector<uint32_t> screen = ScreenPixels(area);
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  int best = 256;
+  for (int top = 0; top + size <= height; ++top) {
+    for (int left = 0; left + size <= width; ++left) {
+      int worst = 0;
+      for (int y = 0; y < size && worst < best; ++y) {
+        for (int x = 0; x < size; ++x) {
+          const uint32_t a = image[static_cast<size_t>(y) * size + x];
+          const uint32_t b = screen[static_cast<size_t>(top + y) * width + left + x];
+          for (int shift : {0, 8, 16}) {
+            worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) -
+                                             static_cast<int>((b >> shift) & 0xFF)));
+          }
+        }
+      }
+      best = std::min(best, worst);
+    }
+  }
+  return best;
+}
+
 bool IconShown() {
   return IconOnScreen().has_value();
 }
@@ -269,8 +365,16 @@ TEST_F(TrayTest, IconIsThereFromTheStartAndGoesWithTheProgram) {
   const RECT bar = WindowRect(FindWindowW(L"Shell_TrayWnd", nullptr));
   EXPECT_GE(icon->left, bar.right - 40) << Describe(*icon) << " in " << Describe(bar);
   EXPECT_LE(icon->bottom, bar.bottom) << Describe(*icon);
-  // The small image at this DPI, not a 32-pixel one squeezed.
-  EXPECT_LE(icon->right - icon->left, GetSystemMetrics(SM_CXSMICON)) << Describe(*icon);
+  // Crisp: the resource's own image of the small-icon size, pixel for pixel, not a larger one
+  // scaled down by the shell.
+  const int small = GetSystemMetrics(SM_CXSMICON);
+  const COLORREF background =
+      ScreenPixels({icon->left - 2, icon->top, icon->left - 1, icon->top + 1})[0];
+  const COLORREF backgroundRef =
+      RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF);
+  const int own = BestMatch(IconImage(TestExePath(), small, small, backgroundRef), small, *icon);
+  const int squeezed = BestMatch(IconImage(TestExePath(), 32, small, backgroundRef), small, *icon);
+  EXPECT_LE(own, 8) << "the 32-pixel image squeezed differs from the screen by " << squeezed;
   EXPECT_FALSE(SaveScreenshot(L"tray-icon-after-start").empty());
   // The receiving window is hidden and carries no task button of its own.
   EXPECT_FALSE(IsWindowVisible(receiver_));
