@@ -162,11 +162,13 @@ SntpSample TIdSNTP::Exchange() {
   SntpSample sample;
   SntpPacket request;
   request.liVnMode = 0x1B;  // leap indicator 0, version 3, mode 3 (client)
+  BufferSize = static_cast<int32_t>(SntpPacket::kSize);
+  // Resolve the server before reading the clock: the lookup's time is no network delay.
+  PrepareDestination();
   // Read in UTC directly: a local reading would need the bias of the same instant.
   sample.clientSend = EncodeNtpTimestamp(platform::ToDateTime(clock_.UtcTime()), 0.0);
   request.transmit = sample.clientSend;
-  BufferSize = static_cast<int32_t>(SntpPacket::kSize);
-  Send(request.ToBytes());
+  SendPrepared(request.ToBytes());
   const platform::Ipv4Endpoint server = LastDestination();
 
   // Datagrams that are not the answer (stale replies of an earlier query, strangers, forgeries)

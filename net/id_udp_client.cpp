@@ -39,6 +39,11 @@ TIdUDPClient::TIdUDPClient(platform::UdpServices& udp) : udp_(udp) {}
 TIdUDPClient::~TIdUDPClient() = default;
 
 void TIdUDPClient::Send(const std::string& bytes) {
+  PrepareDestination();
+  SendPrepared(bytes);
+}
+
+void TIdUDPClient::PrepareDestination() {
   uint32_t address = 0;
   if (int code = udp_.ResolveIpv4(Host, address); code != 0) throw EIdSocketError(code);
   // Winsock refuses port 0 as a destination; larger values are no UDP port at all.
@@ -49,6 +54,9 @@ void TIdUDPClient::Send(const std::string& bytes) {
     if (!socket_) throw EIdInvalidSocket();
   }
   lastDestination_ = {address, static_cast<uint16_t>(Port)};
+}
+
+void TIdUDPClient::SendPrepared(const std::string& bytes) {
   size_t sent = 0;
   int code = socket_->SendTo(lastDestination_, reinterpret_cast<const uint8_t*>(bytes.data()),
                              bytes.size(), sent);

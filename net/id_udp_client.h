@@ -77,6 +77,11 @@ class TIdUDPClient {
   // Waits up to timeoutMs for one datagram; false on time-out. Socket errors other than an
   // oversized datagram raise EIdSocketError.
   bool ReceiveDatagram(int32_t timeoutMs, Datagram& datagram);
+  // The two halves of Send: resolve Host and create the socket; then send to that destination.
+  // A caller that timestamps the datagram reads its clock between the two, so the name lookup
+  // and the socket's creation do not count as network delay.
+  void PrepareDestination();
+  void SendPrepared(const std::string& bytes);
   // Where the last send went, as resolved then.
   const platform::Ipv4Endpoint& LastDestination() const noexcept { return lastDestination_; }
 
