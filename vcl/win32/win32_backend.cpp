@@ -2,10 +2,13 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include <cstring>
 
 #include "vcl/access_keys.h"
 #include "vcl/application.h"
+#include "vcl/win32/paint_counter.h"
 #include "vcl/win32/screen_win32.h"
 #include "vcl/win32/skin_win32.h"
 #include "vcl/win32/time_picker_win32.h"
@@ -151,10 +154,33 @@ void ChildPeerBase::Changed(Change what) {
   const RECT scaled{scale.Apply(b.left), scale.Apply(b.top), scale.Apply(b.Right()),
                     scale.Apply(b.Bottom())};
   switch (what) {
-    case Change::kText:
-      SetWindowTextW(window, control_.StoredCaption().c_str());
-      if (IsLabel(control_)) form_.InvalidateLabels(scaled, nullptr);
+    case Change::kText: {
+      const std::wstring before = ReadText();
+      const std::wstring& now = control_.StoredCaption();
+      SetWindowTextW(window, now.c_str());
+      if (IsLabel(control_)) {
+        // Only what follows the unchanged beginning of the text is drawn again (a second
+        // ticking by repaints its digits, not the whole label nor the labels it overlaps).
+        size_t common = 0;
+        while (common < before.size() && common < now.size() && before[common] == now[common]) {
+          ++common;
+        }
+        SIZE prefix{0, 0};
+        {
+          WindowDc dc(window);
+          SelectObjectGuard font(dc.Get(), form_.FontFor(control_.Font()));
+          GetTextExtentPoint32W(dc.Get(), now.c_str(), static_cast<int>(common), &prefix);
+        }
+        RECT changed = scaled;
+        // A glyph may overhang its advance by a pixel or two.
+        changed.left = std::min<LONG>(scaled.right, scaled.left + std::max<LONG>(0, prefix.cx - 2));
+        RECT local = changed;
+        OffsetRect(&local, -scaled.left, -scaled.top);
+        InvalidateRect(window, &local, FALSE);
+        form_.InvalidateLabels(changed, &control_);
+      }
       break;
+    }
     case Change::kVisible:
       ShowWindow(window, control_.Visible() ? SW_SHOWNA : SW_HIDE);
       break;
@@ -164,9 +190,17 @@ void ChildPeerBase::Changed(Change what) {
       MapWindowPoints(nullptr, form_.Window(), reinterpret_cast<POINT*>(&old), 2);
       Place();
       if (!EqualRect(&old, &scaled)) {
-        // The uncovered part of the old place shows the form again.
-        InvalidateRect(form_.Window(), &old, FALSE);
-        form_.InvalidateLabels(old, &control_);
+        // The part of the old place the control no longer covers shows the form again.
+        HRGN uncovered = CreateRectRgnIndirect(&old);
+        HRGN covered = CreateRectRgnIndirect(&scaled);
+        if (CombineRgn(uncovered, uncovered, covered, RGN_DIFF) != NULLREGION) {
+          InvalidateRgn(form_.Window(), uncovered, FALSE);
+          RECT box{};
+          GetRgnBox(uncovered, &box);
+          form_.InvalidateLabels(box, &control_);
+        }
+        DeleteObject(covered);
+        DeleteObject(uncovered);
         InvalidateRect(window, nullptr, FALSE);
       }
       break;
@@ -424,6 +458,7 @@ void FormPeer::ShowFirstTime(int showCommand) {
     SetWindowPos(window_.Get(), nullptr, left, top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  if (showCommand == SW_HIDE) return;
   form_.SetVisible(true);
   ShowWindow(window_.Get(), showCommand);
   UpdateWindow(window_.Get());
@@ -669,8 +704,10 @@ class Win32Backend : public Backend {
 
   std::unique_ptr<ControlPeer> CreatePeer(TControl& control) override {
     if (control.Kind() == ControlKind::kForm) {
-      return std::make_unique<FormPeer>(gInstance, application_.Get(),
-                                        static_cast<TForm&>(control));
+      auto formPeer = std::make_unique<FormPeer>(gInstance, application_.Get(),
+                                                 static_cast<TForm&>(control));
+      CountPaints(formPeer->Window());
+      return formPeer;
     }
     auto* form = control.ParentForm() != nullptr
                      ? static_cast<FormPeer*>(control.ParentForm()->Peer())
@@ -703,6 +740,7 @@ class Win32Backend : public Backend {
     if (peer) {
       form->Register(peer.get());
       peer->ApplyFont();
+      CountPaints(peer->Window());
     }
     return peer;
   }
@@ -744,9 +782,14 @@ class Win32Backend : public Backend {
     auto* peer = static_cast<FormPeer*>(form->Peer());
     const bool minimized = showCommand_ == SW_SHOWMINNOACTIVE || showCommand_ == SW_MINIMIZE ||
                            showCommand_ == SW_SHOWMINIMIZED || showCommand_ == SW_FORCEMINIMIZE;
-    ShowWindow(application_.Get(), SW_SHOWNOACTIVATE);
-    peer->ShowFirstTime(SW_SHOWNORMAL);
-    if (minimized) application.Minimize();
+    if (minimized) {
+      // Started minimized: the window is laid out and placed but first shows on restore.
+      peer->ShowFirstTime(SW_HIDE);
+      application.Minimize();
+    } else {
+      ShowWindow(application_.Get(), SW_SHOWNOACTIVATE);
+      peer->ShowFirstTime(SW_SHOWNORMAL);
+    }
     MSG message;
     while (!application.Terminated() && GetMessageW(&message, nullptr, 0, 0) > 0) {
       if (IsDialogMessageW(peer->Window(), &message)) continue;
@@ -766,6 +809,7 @@ class Win32Backend : public Backend {
   void Restore() override {
     ShowWindow(application_.Get(), SW_RESTORE);
     if (HWND main = MainWindow()) {
+      Application().MainForm()->SetVisible(true);
       ShowWindow(main, SW_SHOW);
       SetForegroundWindow(main);
       static_cast<FormPeer*>(Application().MainForm()->Peer())->RestoreFocus();
