@@ -229,6 +229,21 @@ bool IsEdit(HWND window) {
   return lstrcmpiW(name, WC_EDITW) == 0;
 }
 
+// Enumeration callbacks (stdcall on 32-bit Windows, so no lambdas).
+BOOL CALLBACK CollectEdits(HWND child, LPARAM list) {
+  if (IsEdit(child)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectForms(HWND window, LPARAM list) {
+  wchar_t name[32] = {};
+  GetClassNameW(window, name, 32);
+  if (std::wstring(name) == kFormClassName) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  }
+  return TRUE;
+}
+
 void ApplyToForm(FormPeer& peer, bool skinned) {
   HWND window = peer.Window();
   TForm& form = peer.Form();
@@ -255,13 +270,7 @@ void ApplyToForm(FormPeer& peer, bool skinned) {
   }
   // Every edit field, the time picker's included, wherever it sits.
   std::vector<HWND> edits;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM list) {
-        if (IsEdit(child)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&edits));
+  EnumChildWindows(window, CollectEdits, reinterpret_cast<LPARAM>(&edits));
   for (HWND edit : edits) {
     if (skinned) {
       SkinEditBorder(edit);
@@ -334,17 +343,7 @@ bool DrawSkinnedControl(const DRAWITEMSTRUCT& item, const skin::Skin& skin, int 
 void ApplySkinToWindows() {
   const bool skinned = ActiveSkin() != nullptr;
   std::vector<HWND> forms;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM list) {
-        wchar_t name[32] = {};
-        GetClassNameW(window, name, 32);
-        if (std::wstring(name) == kFormClassName) {
-          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&forms));
+  EnumThreadWindows(GetCurrentThreadId(), CollectForms, reinterpret_cast<LPARAM>(&forms));
   for (HWND window : forms) {
     // The form's window procedure keeps its peer here (set at WM_NCCREATE).
     auto* peer = reinterpret_cast<FormPeer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
