@@ -31,6 +31,19 @@ class TextColorGuard {
   int oldMode_;
 };
 
+// A solid brush for the scope (skin/ keeps no dependency on the class library's owners).
+class SolidBrush {
+ public:
+  explicit SolidBrush(Rgb c) : brush_(CreateSolidBrush(ToColorRef(c))) {}
+  ~SolidBrush() { DeleteObject(brush_); }
+  SolidBrush(const SolidBrush&) = delete;
+  SolidBrush& operator=(const SolidBrush&) = delete;
+  HBRUSH Get() const { return brush_; }
+
+ private:
+  HBRUSH brush_;
+};
+
 class FontGuard {
  public:
   FontGuard(HDC dc, HFONT font) : dc_(dc), old_(font ? SelectObject(dc, font) : nullptr) {}
@@ -296,16 +309,14 @@ void PaintRadioButton(HDC dc, const RECT& rect, int dpi, const RadioSection& rad
 
 void PaintEditBorder(HDC dc, const RECT& outer, const RECT& inner, const EditSection& edit,
                      Rgb fieldBackground, bool focused) {
-  HBRUSH field = CreateSolidBrush(ToColorRef(fieldBackground));
+  const SolidBrush field(fieldBackground);
   const RECT strips[] = {{outer.left, outer.top, outer.right, inner.top},
                          {outer.left, inner.bottom, outer.right, outer.bottom},
                          {outer.left, inner.top, inner.left, inner.bottom},
                          {inner.right, inner.top, outer.right, inner.bottom}};
-  for (const RECT& strip : strips) FillRect(dc, &strip, field);
-  DeleteObject(field);
-  HBRUSH line = CreateSolidBrush(ToColorRef(focused ? edit.borderFocused : edit.border));
-  FrameRect(dc, &outer, line);
-  DeleteObject(line);
+  for (const RECT& strip : strips) FillRect(dc, &strip, field.Get());
+  const SolidBrush line(focused ? edit.borderFocused : edit.border);
+  FrameRect(dc, &outer, line.Get());
 }
 
 void PaintSpinButton(HDC dc, const RECT& rect, int dpi, const SpeedButtonSection& s,

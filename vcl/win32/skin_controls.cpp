@@ -79,10 +79,8 @@ void PaintEditFrame(HWND edit, HDC dc) {
 }
 
 void PaintEditFrame(HWND edit) {
-  HDC dc = GetWindowDC(edit);
-  if (dc == nullptr) return;
-  PaintEditFrame(edit, dc);
-  ReleaseDC(edit, dc);
+  skinning::WholeWindowDc dc(edit);
+  if (dc.Get() != nullptr) PaintEditFrame(edit, dc.Get());
 }
 
 void TrackLeave(HWND window, SkinnedControl& control) {

@@ -101,35 +101,35 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
-// Paints the frame through one back buffer: the whole frame, or only the title bar (a new
-// caption text or a caption button's state changes nothing else).
-void PaintFrameNow(HWND window, FrameWindow& frame, const skin::Skin& skin, bool titleOnly,
-                   HDC target = nullptr) {
+// Paints the frame into `dc` (window coordinates) through one back buffer: the whole frame, or
+// only the title bar (a new caption text or a caption button's state changes nothing else).
+void PaintFrameInto(HDC dc, HWND window, FrameWindow& frame, const skin::Skin& skin,
+                    bool titleOnly) {
   const int dpi = WindowDpi(window);
   const skin::FrameLayout layout = LayoutOf(window, frame, skin, dpi);
   const int width = layout.window.Width(), height = layout.window.Height();
-  if (width <= 0 || height <= 0) return;
+  if (width <= 0 || height <= 0 || dc == nullptr) return;
   frame.paintedCaption = WindowText(window);
-  HDC dc = target != nullptr ? target : GetWindowDC(window);
-  if (dc == nullptr) return;
-  {
-    UniqueMemoryDc memory(CreateCompatibleDC(dc));
-    UniqueBitmap bitmap(CreateCompatibleBitmap(dc, width, height));
-    SelectObjectGuard select(memory.Get(), bitmap.Get());
-    skin::win32::PaintFrame(memory.Get(), layout, dpi, skin.form, frame.state, frame.paintedCaption,
-                            IconFor(window, frame, dpi, layout.icon.Width()),
-                            CaptionFont(frame, skin, dpi));
-    const int saved = SaveDC(dc);
-    const skin::Rect& c = layout.client;
-    if (titleOnly) {
-      IntersectClipRect(dc, 0, 0, width, layout.titleBar.bottom);
-    } else {
-      ExcludeClipRect(dc, c.left, c.top, c.right, c.bottom);
-    }
-    BitBlt(dc, 0, 0, width, height, memory.Get(), 0, 0, SRCCOPY);
-    RestoreDC(dc, saved);
+  UniqueMemoryDc memory(CreateCompatibleDC(dc));
+  UniqueBitmap bitmap(CreateCompatibleBitmap(dc, width, height));
+  SelectObjectGuard select(memory.Get(), bitmap.Get());
+  skin::win32::PaintFrame(memory.Get(), layout, dpi, skin.form, frame.state, frame.paintedCaption,
+                          IconFor(window, frame, dpi, layout.icon.Width()),
+                          CaptionFont(frame, skin, dpi));
+  const int saved = SaveDC(dc);
+  const skin::Rect& c = layout.client;
+  if (titleOnly) {
+    IntersectClipRect(dc, 0, 0, width, layout.titleBar.bottom);
+  } else {
+    ExcludeClipRect(dc, c.left, c.top, c.right, c.bottom);
   }
-  if (target == nullptr) ReleaseDC(window, dc);
+  BitBlt(dc, 0, 0, width, height, memory.Get(), 0, 0, SRCCOPY);
+  RestoreDC(dc, saved);
+}
+
+void PaintFrameNow(HWND window, FrameWindow& frame, const skin::Skin& skin, bool titleOnly) {
+  WholeWindowDc dc(window);
+  PaintFrameInto(dc.Get(), window, frame, skin, titleOnly);
 }
 
 LRESULT HitCode(FrameHit hit) {
@@ -240,7 +240,7 @@ POINT WindowMenuPoint(HWND window, const FrameWindow& frame, const skin::Skin& s
 
 void PrintWindowWithFrame(HWND window, FrameWindow& frame, const skin::Skin& skin, HDC dc,
                           LPARAM flags) {
-  PaintFrameNow(window, frame, skin, false, dc);
+  PaintFrameInto(dc, window, frame, skin, false);
   POINT origin{0, 0};
   ClientToScreen(window, &origin);
   RECT rect{};

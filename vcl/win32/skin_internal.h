@@ -12,6 +12,22 @@
 
 namespace vcl::win32::skinning {
 
+// GetWindowDC / ReleaseDC: the DC of the whole window, frame included.
+class WholeWindowDc {
+ public:
+  explicit WholeWindowDc(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
+  ~WholeWindowDc() {
+    if (dc_ != nullptr) ReleaseDC(window_, dc_);
+  }
+  WholeWindowDc(const WholeWindowDc&) = delete;
+  WholeWindowDc& operator=(const WholeWindowDc&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
 // The DPI a window is shown at (the system DPI where per-window DPI is unknown).
 int WindowDpi(HWND window);
 

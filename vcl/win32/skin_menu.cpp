@@ -74,10 +74,9 @@ void PaintMenuWindowFrame(HWND menuWindow, const MenuSession& session) {
   if (!any) return;
   OffsetRect(&items, -window.left, -window.top);
   OffsetRect(&window, -window.left, -window.top);
-  HDC dc = GetWindowDC(menuWindow);
-  if (dc == nullptr) return;
-  skin::win32::PaintMenuFrame(dc, window, items, session.dpi, *session.skin);
-  ReleaseDC(menuWindow, dc);
+  WholeWindowDc dc(menuWindow);
+  if (dc.Get() == nullptr) return;
+  skin::win32::PaintMenuFrame(dc.Get(), window, items, session.dpi, *session.skin);
 }
 
 LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
