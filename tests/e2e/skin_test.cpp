@@ -218,6 +218,8 @@ class SkinTest : public E2eTest, public ::testing::WithParamInterface<int> {
   // tick has written the clock into the title bar and the frame shows it.
   App& Start(double seconds = 10 * 3600) {
     dpi_ = std::make_unique<DpiSetting>(Dpi());
+    // The pointer away from where the window will be, so nothing shows hovered.
+    SetCursorPos(10, 10);
     App& app = Launch();
     main_ = app.WaitForMainWindow();
     EXPECT_NE(main_, nullptr) << "no main window";
@@ -356,7 +358,7 @@ TEST_P(SkinTest, HitTestingMatchesTheDrawnCaptionButtons) {
       },
       3000);
   ScreenShot hover;
-  SetCursorPos(0, 0);
+  SetCursorPos(10, 10);
   hover.Save(Name(L"close-hover"), r);
   EXPECT_TRUE(lit) << "the close button does not light up under the mouse";
   const POINT minimizeFace = FromRight(38, 9);
