@@ -437,14 +437,18 @@ TEST_P(SkinTest, RightClickMenuIsDrawnInTheSkin) {
   OpenContextMenu(main_);
   HWND menu = app.WaitForPopupMenu();
   ASSERT_NE(menu, nullptr) << "no menu";
-  const RECT m = WindowRect(menu);
-  const int firstItem = m.top + S(4) + S(kWood.menu.itemHeight) / 2;
+  // The menu window is placed and painted a moment after it appears.
+  auto firstItemOf = [&](const RECT& r) { return r.top + S(4) + S(kWood.menu.itemHeight) / 2; };
   ASSERT_TRUE(WaitUntil(
       [&] {
-        return Distance(ScreenShot().At(m.right - S(6), firstItem), kWood.menu.background) <= 3;
+        const RECT r = WindowRect(menu);
+        return r.right - r.left > S(60) && Distance(ScreenShot().At(r.right - S(6), firstItemOf(r)),
+                                                    kWood.menu.background) <= 3;
       },
-      3000))
+      5000))
       << "the menu's background is not the skin's";
+  const RECT m = WindowRect(menu);
+  const int firstItem = firstItemOf(m);
   const ScreenShot shot;
   shot.Save(Name(L"menu"),
             {std::min(Window().left, m.left), std::min(Window().top, m.top),
