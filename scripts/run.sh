@@ -21,7 +21,9 @@ if [ -n "${DISPLAY:-}" ]; then
   wine_env_start --no-xvfb
   echo "Starting $exe on $DISPLAY (inside a Wine desktop window)."
   set +e
-  wine_run "$exe"
+  # In the background and waited for, so Ctrl+C reaches the trap at once.
+  wine_run "$exe" &
+  wait $!
   exit $?
 fi
 
