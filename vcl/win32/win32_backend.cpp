@@ -698,6 +698,16 @@ class Win32Backend : public Backend {
                         WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                         GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
                         nullptr, nullptr, instance, this));
+    // The taskbar button shows the application window's own icons, large and small.
+    const auto iconOfSize = [instance](int metric) {
+      return static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON,
+                                           GetSystemMetrics(metric), GetSystemMetrics(metric),
+                                           LR_SHARED));
+    };
+    SendMessageW(application_.Get(), WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(iconOfSize(SM_CXICON)));
+    SendMessageW(application_.Get(), WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(iconOfSize(SM_CXSMICON)));
     utility_.Reset(CreateWindowExW(0, kUtilityClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                    instance, this));
   }

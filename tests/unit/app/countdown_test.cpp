@@ -109,6 +109,8 @@ struct MissedCase {
   int jumpToSecond;  // the clock after the hold-up, minutes 00 of 10h
   bool changeTargetBetween;
   bool expectReached;
+  // Names the case in test listings instead of dumping its bytes.
+  friend void PrintTo(const MissedCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class MissedSecondTest : public FormTest, public ::testing::WithParamInterface<MissedCase> {};
@@ -205,6 +207,9 @@ struct TargetCase {
   const wchar_t* text;
   int expectedTarget;          // seconds, when accepted
   const wchar_t* failingPart;  // nullptr when accepted
+  friend void PrintTo(const TargetCase& c, std::ostream* os) {
+    *os << ::testing::PrintToString(std::wstring(c.text));
+  }
 };
 
 class TargetPartsTest : public FormTest, public ::testing::WithParamInterface<TargetCase> {};

@@ -20,6 +20,8 @@ struct ChoiceCase {
   const char* name;
   int radio;  // 0: none, 1 关机, 2 重启, 3 注销
   std::vector<std::wstring> calls;
+  // Names the case in test listings instead of dumping its bytes.
+  friend void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class EndActionTest : public FormTest, public ::testing::WithParamInterface<ChoiceCase> {
@@ -80,6 +82,8 @@ struct NoActionCase {
   const char* name;
   const wchar_t* target;
   bool stopFirst;
+  // Names the case in test listings instead of dumping its bytes.
+  friend void PrintTo(const NoActionCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class NoEndActionTest : public FormTest, public ::testing::WithParamInterface<NoActionCase> {};
@@ -126,6 +130,8 @@ struct FailureCase {
   const char* name;
   int radio;
   const wchar_t* text;
+  // Names the case in test listings instead of dumping its bytes.
+  friend void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class FailedActionTest : public FormTest, public ::testing::WithParamInterface<FailureCase> {};

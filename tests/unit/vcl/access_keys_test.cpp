@@ -10,6 +10,8 @@ struct AccessKeyCase {
   std::vector<std::wstring> captions;
   bool doubleByte;
   std::vector<std::wstring> expected;
+  // Names the case in test listings instead of dumping its bytes.
+  friend void PrintTo(const AccessKeyCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class AccessKeysTest : public ::testing::TestWithParam<AccessKeyCase> {};
