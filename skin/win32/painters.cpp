@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 namespace skin::win32 {
 namespace {
@@ -148,11 +150,15 @@ HFONT CreateSkinFont(int height96, int dpi, bool bold) {
                      DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
 }
 
-void PaintFrame(HDC dc, const FrameLayout& l, int dpi, const FormSection& form,
-                const FrameState& state, const std::wstring& caption, HICON icon,
-                HFONT captionFont) {
+namespace {
+
+bool SameRect(const Rect& a, const Rect& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// The frame's wood, edges and groove, without the caption buttons and text.
+PixelBuffer BuildFrameWood(const FrameLayout& l, int dpi, const FormSection& form) {
   const int w = l.window.Width(), h = l.window.Height();
-  if (w <= 0 || h <= 0) return;
   PixelBuffer px(w, h, form.client);
   const Rect& c = l.client;
   const Rect strips[] = {{0, 0, w, c.top},
@@ -190,6 +196,41 @@ void PaintFrame(HDC dc, const FrameLayout& l, int dpi, const FormSection& form,
       for (int x = edge.right; x < edge.right + one; ++x) px.Blend(x, y, form.bevelLight, 0.5);
     }
   }
+  return px;
+}
+
+// The wood of a frame depends only on its layout, the DPI and the skin's colours, so it is
+// grown once and reused by every later paint: the caption text changes every second.
+const PixelBuffer& FrameWood(const FrameLayout& l, int dpi, const FormSection& form) {
+  struct Entry {
+    FrameLayout layout;
+    int dpi;
+    FormSection form;
+    PixelBuffer wood;
+  };
+  static std::vector<Entry> cache;
+  for (const Entry& e : cache) {
+    if (e.dpi == dpi && SameRect(e.layout.window, l.window) &&
+        SameRect(e.layout.client, l.client) && SameRect(e.layout.titleBar, l.titleBar) &&
+        std::memcmp(&e.form, &form, sizeof(FormSection)) == 0) {
+      return e.wood;
+    }
+  }
+  // A handful of frames (the main window, the boxes) at a handful of DPIs.
+  if (cache.size() >= 6) cache.erase(cache.begin());
+  cache.push_back({l, dpi, form, BuildFrameWood(l, dpi, form)});
+  return cache.back().wood;
+}
+
+}  // namespace
+
+void PaintFrame(HDC dc, const FrameLayout& l, int dpi, const FormSection& form,
+                const FrameState& state, const std::wstring& caption, HICON icon,
+                HFONT captionFont) {
+  if (l.window.Width() <= 0 || l.window.Height() <= 0) return;
+  PixelBuffer px = FrameWood(l, dpi, form);
+  const Rect& c = l.client;
+  const int one = std::max(1, Scale(1, dpi));
   DrawCaptionButton(px, l.minimize, FrameHit::kMinimize, state, dpi, form);
   DrawCaptionButton(px, l.close, FrameHit::kClose, state, dpi, form);
 
