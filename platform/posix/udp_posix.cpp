@@ -15,6 +15,8 @@
 #include <cstring>
 #include <string>
 
+#include "rtl/utf8.h"
+
 #include "platform/udp.h"
 
 namespace platform::posix {
@@ -85,30 +87,6 @@ int WsaCodeFromAddrInfo(int result, int savedErrno) {
 }
 
 namespace {
-
-// Host names reach the resolver as UTF-8.
-std::string Utf8(const std::wstring& text) {
-  std::string out;
-  for (wchar_t wc : text) {
-    auto c = static_cast<uint32_t>(wc);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | ((c >> 18) & 0x07));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 sockaddr_in ToSockaddr(const Ipv4Endpoint& endpoint) {
   sockaddr_in address{};
@@ -195,7 +173,8 @@ class PosixUdpServices final : public UdpServices {
   int ResolveIpv4(const std::wstring& host, uint32_t& address) override {
     // A name with a NUL in it would reach the resolver cut short, as a different name.
     if (host.find(L'\0') != std::wstring::npos) return wsa::kHostNotFound;
-    std::string name = Utf8(host);
+    // Host names reach the resolver as UTF-8.
+    std::string name = rtl::ToUtf8(host);
     in_addr dotted{};
     if (inet_pton(AF_INET, name.c_str(), &dotted) == 1) {
       address = ntohl(dotted.s_addr);
