@@ -279,6 +279,8 @@ std::wstring RemainingText(int remaining) {
 
 TForm1::TForm1(platform::Services& services) : vcl::TForm(nullptr, L"Form1"), services_(services) {
   Form1 = this;
+  // The controls below get their windows once the whole form is read (DoCreate).
+  BeginLoading();
   ReadLocaleSettings();
   SetCaption(L"");
   SetClientSize(232, 73);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace skin {
 namespace {
@@ -184,20 +185,37 @@ void FillWood(PixelBuffer& buffer, const Rect& r, int originX, int originY, int 
               const FormSection& form) {
   constexpr double kPi = 3.14159265358979323846;
   const double unit = 96.0 / std::max(dpi, 1);  // one pixel in 96-DPI units
-  for (int y = std::max(r.top, 0); y < std::min(r.bottom, buffer.Height()); ++y) {
-    for (int x = std::max(r.left, 0); x < std::min(r.right, buffer.Width()); ++x) {
-      const double u = (x + originX + 0.5) * unit, v = (y + originY + 0.5) * unit;
-      // Grain lines run along the plank and wander slowly; the rings of the tree show as
-      // broad light and dark bands, the fibres as fine streaks of varying length.
-      const double warp = 2.4 * std::sin(u * 0.029 + 0.7) + 1.2 * std::sin(u * 0.077 + 2.1) +
-                          0.5 * std::sin(u * 0.21 + 0.4);
-      const double g = v + warp;
-      const double ring = 0.5 + 0.5 * std::sin(g * 2 * kPi / 7.3 + 1.5 * std::sin(u * 0.013));
+  const int left = std::max(r.left, 0), right = std::min(r.right, buffer.Width());
+  const int top = std::max(r.top, 0), bottom = std::min(r.bottom, buffer.Height());
+  if (left >= right || top >= bottom) return;
+  // Grain lines run along the plank and wander slowly; the rings of the tree show as broad
+  // light and dark bands, the fibres as fine streaks of varying length. What depends on the
+  // position along the plank alone is worked out once per column.
+  struct Column {
+    double u, warp, twist;
+  };
+  std::vector<Column> columns(static_cast<size_t>(right - left));
+  for (int x = left; x < right; ++x) {
+    const double u = (x + originX + 0.5) * unit;
+    columns[static_cast<size_t>(x - left)] = {u,
+                                              2.4 * std::sin(u * 0.029 + 0.7) +
+                                                  1.2 * std::sin(u * 0.077 + 2.1) +
+                                                  0.5 * std::sin(u * 0.21 + 0.4),
+                                              1.5 * std::sin(u * 0.013)};
+  }
+  for (int y = top; y < bottom; ++y) {
+    const double v = (y + originY + 0.5) * unit;
+    for (int x = left; x < right; ++x) {
+      const Column& col = columns[static_cast<size_t>(x - left)];
+      const double g = v + col.warp;
+      const double ring = 0.5 + 0.5 * std::sin(g * 2 * kPi / 7.3 + col.twist);
       const double band = std::pow(ring, 1.8);
       const int row = static_cast<int>(std::floor(g * 1.6));
-      const double fibre = SmoothNoise(u / 23.0 + row * 7.13, row);
-      const double line = std::pow(SmoothNoise(u / 61.0 + row * 3.7, row + 9001), 6.0);
-      double t = 0.62 * band + 0.38 * fibre;
+      const double fibre = SmoothNoise(col.u / 23.0 + row * 7.13, row);
+      const double streak = SmoothNoise(col.u / 61.0 + row * 3.7, row + 9001);
+      const double streak2 = streak * streak;
+      const double line = streak2 * streak2 * streak2;
+      const double t = 0.62 * band + 0.38 * fibre;
       Rgb c = Mix(form.woodLight, form.woodDark, t);
       c = Mix(c, form.grainLine, line * 0.85);
       buffer.Set(x, y, c);

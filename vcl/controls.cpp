@@ -54,8 +54,16 @@ void TControl::Loaded() {
   if (kind_ != ControlKind::kForm) {
     parent_ = dynamic_cast<TForm*>(Owner());
     if (parent_ != nullptr) parent_->AddControl(this);
+    if (parent_ != nullptr && parent_->Loading()) return;
   }
   if (HasApplication()) peer_ = Application().GetBackend().CreatePeer(*this);
+}
+
+void TControl::PeerCreatedLate() {
+  // Labels size themselves now that they can measure; the rest the peer took at creation.
+  TextAssigned();
+  Changed(Change::kBounds);
+  if (!enabled_) Changed(Change::kEnabled);
 }
 
 void TControl::Changed(Change what) {
@@ -148,6 +156,11 @@ TsButton::TsButton(TComponent* owner, std::wstring name)
 
 TsRadioButton::TsRadioButton(TComponent* owner, std::wstring name)
     : TControl(owner, std::move(name), ControlKind::kRadioButton) {}
+
+void TsRadioButton::PeerCreatedLate() {
+  TControl::PeerCreatedLate();
+  if (checked_) Changed(Change::kChecked);
+}
 
 void TsRadioButton::SetChecked(bool checked) {
   if (checked == checked_) return;
@@ -285,7 +298,19 @@ void TForm::SetClientSize(int width, int height) {
   SetBounds(bounds);
 }
 
+void TForm::EndLoading() {
+  if (!loading_) return;
+  loading_ = false;
+  if (!HasApplication()) return;
+  for (TControl* control : controls_) {
+    if (control->peer_) continue;
+    control->peer_ = Application().GetBackend().CreatePeer(*control);
+    if (control->peer_) control->PeerCreatedLate();
+  }
+}
+
 void TForm::DoCreate() {
+  EndLoading();
   NotifyAllLoaded();
   if (OnCreate) {
     Application().Dispatch([this] { OnCreate(this); });

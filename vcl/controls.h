@@ -112,6 +112,9 @@ class TControl : public TComponent {
   void Loaded() override;
   void Changed(Change what);
   virtual void TextAssigned() {}
+  // The peer was created after the control's settings were made (a form being loaded): passes
+  // on what the peer does not take at its creation.
+  virtual void PeerCreatedLate();
 
   std::wstring caption_;
 
@@ -171,6 +174,9 @@ class TsRadioButton : public TControl {
   // Checking one clears the other radio buttons of the same form.
   void SetChecked(bool checked);
   void Click() override;
+
+ protected:
+  void PeerCreatedLate() override;
 
  private:
   bool checked_ = false;
@@ -271,6 +277,10 @@ class TForm : public TControl {
   // The system's settings changed (WM_SETTINGCHANGE): locale-dependent texts are read again.
   std::function<void()> OnSettingChange;
 
+  // While a form reads its components, its controls get their windows only at the end, each
+  // with its final settings at once (DoCreate ends the loading).
+  void BeginLoading() { loading_ = true; }
+  bool Loading() const { return loading_; }
   // Tells the components that the whole form is loaded, then runs OnCreate; called by the
   // application once the form's construction has completed.
   void DoCreate();
@@ -286,7 +296,9 @@ class TForm : public TControl {
   friend class TControl;
   void AddControl(TControl* control);
   void RemoveControl(TControl* control);
+  void EndLoading();
   std::vector<TControl*> controls_;
+  bool loading_ = false;
   TPosition position_ = TPosition::poDesigned;
   TPopupMenu* popupMenu_ = nullptr;
 };

@@ -27,6 +27,10 @@ class HeadlessTimerPeer : public TimerPeer {
 
 void HeadlessPeer::Changed(Change what) {
   if (what == Change::kText) text = control_.StoredCaption();
+  if (what == Change::kEnabled) enabled = control_.Enabled();
+  if (what == Change::kChecked && control_.Kind() == ControlKind::kRadioButton) {
+    checked = static_cast<const TsRadioButton&>(control_).Checked();
+  }
   ++repaints;
 }
 

@@ -74,6 +74,9 @@ class HeadlessPeer : public ControlPeer {
 
   // The text the user sees (edits: what the user typed).
   std::wstring text;
+  // The window's own states, as passed on to it.
+  bool enabled = true;
+  bool checked = false;
   int repaints = 0;
 
  private:

@@ -345,8 +345,17 @@ void ApplySkinToWindows() {
   for (HWND window : forms) {
     // The form's window procedure keeps its peer here (set at WM_NCCREATE).
     auto* peer = reinterpret_cast<FormPeer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (peer != nullptr && peer->Window() == window) ApplyToForm(*peer, skinned);
+    if (peer == nullptr || peer->Window() != window) continue;
+    if (peer->Hidden()) {
+      peer->MarkSkinPending();
+    } else {
+      ApplyToForm(*peer, skinned);
+    }
   }
+}
+
+void ApplySkinToForm(FormPeer& form) {
+  ApplyToForm(form, ActiveSkin() != nullptr);
 }
 
 bool SkinFormMessage(FormPeer& form, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

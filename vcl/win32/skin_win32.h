@@ -14,8 +14,11 @@ namespace vcl::win32 {
 
 class FormPeer;
 
-// Every window of the thread takes on vcl::ActiveSkin() (or the standard look without one).
+// Every window of the thread takes on vcl::ActiveSkin() (or the standard look without one);
+// hidden forms are marked and take it when they show.
 void ApplySkinToWindows();
+// One form takes on vcl::ActiveSkin() now.
+void ApplySkinToForm(FormPeer& form);
 
 // A form's messages before its own handling: the frame, title bar and caption buttons, and
 // the owner-drawn controls. True when the message was answered (with `result`).

@@ -123,22 +123,26 @@ std::wstring ChildPeerBase::ReadText() const {
 }
 
 TPoint ChildPeerBase::MeasureText() const {
-  WindowDc dc(window_.Get());
-  SelectObjectGuard font(dc.Get(), form_.FontFor(control_.Font()));
+  HDC dc = form_.MeasureDc();
+  SelectObjectGuard font(dc, form_.FontFor(control_.Font()));
   const std::wstring& text = control_.StoredCaption();
   SIZE size{0, 0};
-  GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc.Get(), &metrics);
+  GetTextMetricsW(dc, &metrics);
   const LayoutScale& scale = form_.Scale();
   return {scale.Unapply(size.cx), scale.Unapply(metrics.tmHeight)};
 }
 
-void ChildPeerBase::Place() {
+RECT ChildPeerBase::ScaledBounds() const {
   const LayoutScale& scale = form_.Scale();
   const TRect& b = control_.BoundsRect();
-  SetWindowPos(window_.Get(), nullptr, scale.Apply(b.left), scale.Apply(b.top),
-               scale.Apply(b.width), scale.Apply(b.height),
+  return {scale.Apply(b.left), scale.Apply(b.top), scale.Apply(b.Right()), scale.Apply(b.Bottom())};
+}
+
+void ChildPeerBase::Place() {
+  const RECT r = ScaledBounds();
+  SetWindowPos(window_.Get(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
@@ -149,16 +153,13 @@ void ChildPeerBase::ApplyFont() {
 
 void ChildPeerBase::Changed(Change what) {
   HWND window = window_.Get();
-  const LayoutScale& scale = form_.Scale();
-  const TRect& b = control_.BoundsRect();
-  const RECT scaled{scale.Apply(b.left), scale.Apply(b.top), scale.Apply(b.Right()),
-                    scale.Apply(b.Bottom())};
+  const RECT scaled = ScaledBounds();
   switch (what) {
     case Change::kText: {
       const std::wstring before = ReadText();
       const std::wstring& now = control_.StoredCaption();
       SetWindowTextW(window, now.c_str());
-      if (IsLabel(control_)) {
+      if (IsLabel(control_) && !form_.Hidden()) {
         // Only what follows the unchanged beginning of the text is drawn again (a second
         // ticking by repaints its digits, not the whole label nor the labels it overlaps).
         size_t common = 0;
@@ -167,9 +168,9 @@ void ChildPeerBase::Changed(Change what) {
         }
         SIZE prefix{0, 0};
         {
-          WindowDc dc(window);
-          SelectObjectGuard font(dc.Get(), form_.FontFor(control_.Font()));
-          GetTextExtentPoint32W(dc.Get(), now.c_str(), static_cast<int>(common), &prefix);
+          HDC dc = form_.MeasureDc();
+          SelectObjectGuard font(dc, form_.FontFor(control_.Font()));
+          GetTextExtentPoint32W(dc, now.c_str(), static_cast<int>(common), &prefix);
         }
         RECT changed = scaled;
         // A glyph may overhang its advance by a pixel or two.
@@ -182,14 +183,19 @@ void ChildPeerBase::Changed(Change what) {
       break;
     }
     case Change::kVisible:
-      ShowWindow(window, control_.Visible() ? SW_SHOWNA : SW_HIDE);
+      // While the form is hidden only a change of the window's own flag matters.
+      if (((GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0) != control_.Visible() ||
+          !form_.Hidden()) {
+        ShowWindow(window, control_.Visible() ? SW_SHOWNA : SW_HIDE);
+      }
       break;
     case Change::kBounds: {
       RECT old{};
       GetWindowRect(window, &old);
       MapWindowPoints(nullptr, form_.Window(), reinterpret_cast<POINT*>(&old), 2);
+      if (EqualRect(&old, &scaled)) break;
       Place();
-      if (!EqualRect(&old, &scaled)) {
+      if (!form_.Hidden()) {
         // The part of the old place the control no longer covers shows the form again.
         HRGN uncovered = CreateRectRgnIndirect(&old);
         HRGN covered = CreateRectRgnIndirect(&scaled);
@@ -207,10 +213,10 @@ void ChildPeerBase::Changed(Change what) {
     }
     case Change::kFont:
       ApplyFont();
-      InvalidateRect(window, nullptr, FALSE);
+      if (!form_.Hidden()) InvalidateRect(window, nullptr, FALSE);
       break;
     case Change::kColor:
-      InvalidateRect(window, nullptr, FALSE);
+      if (!form_.Hidden()) InvalidateRect(window, nullptr, FALSE);
       break;
     case Change::kChecked:
       SendMessageW(window, BM_SETCHECK,
@@ -230,9 +236,11 @@ namespace {
 class LabelPeer : public ChildPeerBase {
  public:
   LabelPeer(FormPeer& form, TControl& control) : ChildPeerBase(form, control) {
+    const RECT r = ScaledBounds();
     window_.Reset(CreateWindowExW(0, kLabelClass, control.StoredCaption().c_str(),
-                                  WS_CHILD | (control.Visible() ? WS_VISIBLE : 0), 0, 0, 0, 0,
-                                  form.Window(), nullptr, gInstance, this));
+                                  WS_CHILD | (control.Visible() ? WS_VISIBLE : 0), r.left, r.top,
+                                  r.right - r.left, r.bottom - r.top, form.Window(), nullptr,
+                                  gInstance, this));
   }
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -293,9 +301,11 @@ class StandardPeer : public ChildPeerBase {
   StandardPeer(FormPeer& form, TControl& control, const wchar_t* windowClass, DWORD style,
                DWORD exStyle)
       : ChildPeerBase(form, control) {
+    const RECT r = ScaledBounds();
     window_.Reset(CreateWindowExW(exStyle, windowClass, control.StoredCaption().c_str(),
-                                  WS_CHILD | (control.Visible() ? WS_VISIBLE : 0) | style, 0, 0, 0,
-                                  0, form.Window(), NextControlId(), gInstance, nullptr));
+                                  WS_CHILD | (control.Visible() ? WS_VISIBLE : 0) | style, r.left,
+                                  r.top, r.right - r.left, r.bottom - r.top, form.Window(),
+                                  NextControlId(), gInstance, nullptr));
   }
 };
 
@@ -321,10 +331,9 @@ void FormPeer::UpdateScale(int dpi) {
   UniqueFont font(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                               DEFAULT_PITCH | FF_DONTCARE, probe.name.c_str()));
-  WindowDc dc(window_.Get());
-  SelectObjectGuard select(dc.Get(), font.Get());
+  SelectObjectGuard select(MeasureDc(), font.Get());
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc.Get(), &metrics);
+  GetTextMetricsW(MeasureDc(), &metrics);
   scale_ = FormLayoutScale(metrics.tmHeight);
   fonts_.clear();
 }
@@ -342,6 +351,11 @@ HFONT FormPeer::FontFor(const TFont& font, bool isFormFont) {
     found = fonts_.emplace(key, std::move(created)).first;
   }
   return found->second.Get();
+}
+
+HDC FormPeer::MeasureDc() {
+  if (!measureDc_) measureDc_.Reset(CreateCompatibleDC(nullptr));
+  return measureDc_.Get();
 }
 
 HBRUSH FormPeer::BackgroundBrush() {
@@ -438,9 +452,17 @@ void FormPeer::Changed(Change what) {
   }
 }
 
+void FormPeer::ApplyPendingSkin() {
+  if (!skinPending_) return;
+  skinPending_ = false;
+  ApplySkinToForm(*this);
+}
+
 void FormPeer::ShowFirstTime(int showCommand) {
   if (shown_) return;
   shown_ = true;
+  // The frame's size decides where the centred window goes.
+  ApplyPendingSkin();
   // Windowed controls above all labels; among the labels a later one lies above an earlier.
   const auto& controls = form_.Controls();
   for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
@@ -484,6 +506,7 @@ LRESULT CALLBACK FormPeer::WindowProc(HWND window, UINT message, WPARAM wParam, 
     return DefWindowProcW(window, message, wParam, lParam);
   }
   return Guarded([&] {
+    if (message == WM_SHOWWINDOW && wParam != FALSE) self->ApplyPendingSkin();
     LRESULT skinned = 0;
     if (SkinFormMessage(*self, message, wParam, lParam, skinned)) return skinned;
     return self->Handle(message, wParam, lParam);
@@ -714,8 +737,8 @@ class Win32Backend : public Backend {
 
   std::unique_ptr<ControlPeer> CreatePeer(TControl& control) override {
     if (control.Kind() == ControlKind::kForm) {
-      auto formPeer = std::make_unique<FormPeer>(gInstance, application_.Get(),
-                                                 static_cast<TForm&>(control));
+      auto formPeer =
+          std::make_unique<FormPeer>(gInstance, application_.Get(), static_cast<TForm&>(control));
       CountPaints(formPeer->Window());
       return formPeer;
     }

@@ -45,6 +45,8 @@ class ChildPeerBase : public ControlPeer {
   void Changed(Change what) override;
   // Places the window from the control's layout bounds at the form's scale.
   void Place();
+  // The control's layout bounds in the form's client pixels.
+  RECT ScaledBounds() const;
   void ApplyFont();
 
  protected:
@@ -77,6 +79,14 @@ class FormPeer : public ControlPeer {
   void Register(ChildPeerBase* peer) { children_.push_back(peer); }
   void Unregister(ChildPeerBase* peer);
   HBRUSH BackgroundBrush();
+  // A memory DC for measuring text: no window DC (and no trip to the window manager) per label.
+  HDC MeasureDc();
+  // Until the form first shows, changes need no repainting: the first show paints everything.
+  bool Hidden() const { return !IsWindowVisible(window_.Get()); }
+  // A skin change reaches a hidden form when it next shows: applying it to a window nobody
+  // sees would only be done again (the program sets its skin three times while loading).
+  void MarkSkinPending() { skinPending_ = true; }
+  void ApplyPendingSkin();
   // First showing: centred on the primary screen when asked.
   void ShowFirstTime(int showCommand);
   void SetFocusedChild(HWND child) { lastFocus_ = child; }
@@ -97,7 +107,9 @@ class FormPeer : public ControlPeer {
   std::vector<ChildPeerBase*> children_;
   UniqueBrush background_;
   UniqueBrush editBrush_;
+  UniqueMemoryDc measureDc_;
   bool shown_ = false;
+  bool skinPending_ = false;
   bool focusPlaced_ = false;
   HWND lastFocus_ = nullptr;
 };
