@@ -277,8 +277,10 @@ void ApplyToForm(FormPeer& peer, bool skinned) {
     }
   }
   peer.Changed(Change::kColor);
-  RedrawWindow(window, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  if (IsWindowVisible(window)) {
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  }
 }
 
 void DrawRadio(const DRAWITEMSTRUCT& item, const skin::Skin& skin, int dpi, bool checked,
@@ -399,7 +401,8 @@ void SkinEditBorder(HWND edit) {
   SkinnedControl* raw = control.get();
   gControls[edit] = std::move(control);
   SetWindowSubclass(edit, ControlProc, kControlSubclass, reinterpret_cast<DWORD_PTR>(raw));
-  skinning::RefreshFrame(edit);
+  // The border keeps its width: only a shown edit needs it drawn again now.
+  if (IsWindowVisible(edit)) skinning::RefreshFrame(edit);
 }
 
 }  // namespace vcl::win32

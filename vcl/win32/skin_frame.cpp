@@ -314,7 +314,8 @@ bool IsSkinFramed(HWND window) {
 void RefreshFrame(HWND window) {
   SetWindowPos(window, nullptr, 0, 0, 0, 0,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+  // A hidden window paints its frame anyway when it shows.
+  if (IsWindowVisible(window)) RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
 bool SkinFrameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,

@@ -1,6 +1,7 @@
 #include "vcl/win32/win32_backend.h"
 
 #include <commctrl.h>
+#include <imm.h>
 
 #include <algorithm>
 
@@ -771,6 +772,10 @@ class Win32Backend : public Backend {
         break;
     }
     if (peer) {
+      // The fields take digits only: no input method is opened for them.
+      if (control.Kind() == ControlKind::kEdit || control.Kind() == ControlKind::kTimePicker) {
+        ImmAssociateContext(peer->Window(), nullptr);
+      }
       form->Register(peer.get());
       peer->ApplyFont();
       CountPaints(peer->Window());
