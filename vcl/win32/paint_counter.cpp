@@ -1,6 +1,6 @@
 #include "vcl/win32/paint_counter.h"
 
-#include <commctrl.h>
+#include "vcl/win32/subclass.h"
 
 namespace vcl::win32 {
 namespace {
@@ -15,10 +15,10 @@ LRESULT CALLBACK CounterProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   } else if (message == PaintCountMessage()) {
     return *count;
   } else if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, CounterProc, kSubclassId);
+    RemoveSubclass(window, CounterProc, kSubclassId);
     delete count;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return DefSubclass(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -30,7 +30,7 @@ UINT PaintCountMessage() {
 
 void CountPaints(HWND window) {
   if (window == nullptr) return;
-  SetWindowSubclass(window, CounterProc, kSubclassId, reinterpret_cast<DWORD_PTR>(new LONG_PTR(0)));
+  SetSubclass(window, CounterProc, kSubclassId, reinterpret_cast<DWORD_PTR>(new LONG_PTR(0)));
 }
 
 }  // namespace vcl::win32

@@ -13,6 +13,7 @@
 #include "vcl/win32/handles.h"
 #include "vcl/win32/skin_internal.h"
 #include "vcl/win32/skin_win32.h"
+#include "vcl/win32/subclass.h"
 
 namespace vcl::win32 {
 namespace {
@@ -151,16 +152,16 @@ LRESULT CALLBACK BoxFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM l
                               DWORD_PTR) {
   LRESULT result = 0;
   const skinning::DefaultProc callDefault = [window](UINT m, WPARAM w, LPARAM l) {
-    return DefSubclassProc(window, m, w, l);
+    return DefSubclass(window, m, w, l);
   };
   if (skinning::SkinFrameMessage(window, message, wParam, lParam, result, callDefault)) {
     return result;
   }
   if (message == WM_NCDESTROY) {
     skinning::DisableSkinFrame(window);
-    RemoveWindowSubclass(window, BoxFrameProc, kBoxSubclass);
+    RemoveSubclass(window, BoxFrameProc, kBoxSubclass);
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return DefSubclass(window, message, wParam, lParam);
 }
 
 INT_PTR Answer(HWND dialog, LRESULT result) {
@@ -186,7 +187,7 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
     }
     skinning::SkinPushButton(GetDlgItem(dialog, IDOK));
     skinning::EnableSkinFrame(dialog, {false, true}, false);
-    SetWindowSubclass(dialog, BoxFrameProc, kBoxSubclass, 0);
+    SetSubclass(dialog, BoxFrameProc, kBoxSubclass, 0);
     SendMessageW(dialog, DM_SETDEFID, IDOK, 0);
     LayOut(dialog, *box);
     SetFocus(GetDlgItem(dialog, IDOK));

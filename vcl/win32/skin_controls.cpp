@@ -12,6 +12,7 @@
 #include "vcl/win32/handles.h"
 #include "vcl/win32/skin_internal.h"
 #include "vcl/win32/skin_win32.h"
+#include "vcl/win32/subclass.h"
 #include "vcl/win32/win32_backend.h"
 
 namespace vcl::win32 {
@@ -93,9 +94,9 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
                              DWORD_PTR data) {
   auto* control = reinterpret_cast<SkinnedControl*>(data);
   if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, ControlProc, kControlSubclass);
+    RemoveSubclass(window, ControlProc, kControlSubclass);
     gControls.erase(window);  // frees `control`
-    return DefSubclassProc(window, message, wParam, lParam);
+    return DefSubclass(window, message, wParam, lParam);
   }
   if (control->kind == SkinnedKind::kEdit) {
     switch (message) {
@@ -104,17 +105,17 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 0;
       case WM_SETFOCUS:
       case WM_KILLFOCUS: {
-        const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+        const LRESULT result = DefSubclass(window, message, wParam, lParam);
         PaintEditFrame(window);
         return result;
       }
       case WM_PRINT: {
-        const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+        const LRESULT result = DefSubclass(window, message, wParam, lParam);
         if (lParam & PRF_NONCLIENT) PaintEditFrame(window, reinterpret_cast<HDC>(wParam));
         return result;
       }
       default:
-        return DefSubclassProc(window, message, wParam, lParam);
+        return DefSubclass(window, message, wParam, lParam);
     }
   }
 
@@ -139,7 +140,7 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       // An owner-drawn button reports a quick second click as a double-click only; a push
       // button takes it as the click it is.
       if (control->kind == SkinnedKind::kPush) {
-        return DefSubclassProc(window, WM_LBUTTONDOWN, wParam, lParam);
+        return DefSubclass(window, WM_LBUTTONDOWN, wParam, lParam);
       }
       break;
     case WM_GETDLGCODE:
@@ -152,7 +153,7 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         control->isDefault = (wParam & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
       }
       const WPARAM style = (wParam & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_OWNERDRAW;
-      return DefSubclassProc(window, message, style, lParam);
+      return DefSubclass(window, message, style, lParam);
     }
     case BM_GETCHECK:
       if (control->kind == SkinnedKind::kRadio) {
@@ -170,20 +171,20 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       }
       break;
     case BM_GETSTATE: {
-      LRESULT state = DefSubclassProc(window, message, wParam, lParam);
+      LRESULT state = DefSubclass(window, message, wParam, lParam);
       if (control->checked) state |= BST_CHECKED;
       if (control->hot) state |= BST_HOT;
       return state;
     }
     case WM_UPDATEUISTATE: {
-      const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+      const LRESULT result = DefSubclass(window, message, wParam, lParam);
       InvalidateRect(window, nullptr, FALSE);
       return result;
     }
     default:
       break;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return DefSubclass(window, message, wParam, lParam);
 }
 
 LONG_PTR ButtonType(HWND window) {
@@ -199,7 +200,7 @@ void SkinButton(HWND window, SkinnedKind kind) {
   control->checked = SendMessageW(window, BM_GETCHECK, 0, 0) == BST_CHECKED;
   SkinnedControl* raw = control.get();
   gControls[window] = std::move(control);
-  SetWindowSubclass(window, ControlProc, kControlSubclass, reinterpret_cast<DWORD_PTR>(raw));
+  SetSubclass(window, ControlProc, kControlSubclass, reinterpret_cast<DWORD_PTR>(raw));
   SendMessageW(window, BM_SETSTYLE, BS_OWNERDRAW, TRUE);
 }
 
@@ -209,7 +210,7 @@ void UnskinControl(HWND window) {
   const SkinnedKind kind = control->kind;
   const LONG_PTR type = control->originalType;
   const bool checked = control->checked;
-  RemoveWindowSubclass(window, ControlProc, kControlSubclass);
+  RemoveSubclass(window, ControlProc, kControlSubclass);
   gControls.erase(window);
   if (kind == SkinnedKind::kEdit) {
     skinning::RefreshFrame(window);
@@ -400,7 +401,7 @@ void SkinEditBorder(HWND edit) {
   control->kind = SkinnedKind::kEdit;
   SkinnedControl* raw = control.get();
   gControls[edit] = std::move(control);
-  SetWindowSubclass(edit, ControlProc, kControlSubclass, reinterpret_cast<DWORD_PTR>(raw));
+  SetSubclass(edit, ControlProc, kControlSubclass, reinterpret_cast<DWORD_PTR>(raw));
   // The border keeps its width: only a shown edit needs it drawn again now.
   if (IsWindowVisible(edit)) skinning::RefreshFrame(edit);
 }

@@ -12,6 +12,7 @@
 #include "vcl/win32/handles.h"
 #include "vcl/win32/skin_internal.h"
 #include "vcl/win32/skin_win32.h"
+#include "vcl/win32/subclass.h"
 
 namespace vcl::win32::skinning {
 namespace {
@@ -85,17 +86,17 @@ LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT:
     case WM_NCPAINT:
     case WM_PRINTCLIENT: {
-      const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+      const LRESULT result = DefSubclass(window, message, wParam, lParam);
       if (gSession != nullptr) PaintMenuWindowFrame(window, *gSession);
       return result;
     }
     case WM_NCDESTROY:
-      RemoveWindowSubclass(window, MenuWindowProc, kMenuSubclass);
+      RemoveSubclass(window, MenuWindowProc, kMenuSubclass);
       break;
     default:
       break;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return DefSubclass(window, message, wParam, lParam);
 }
 
 // Catches the menu window as it is created, to paint its frame.
@@ -105,7 +106,7 @@ LRESULT CALLBACK MenuCreationHook(int code, WPARAM wParam, LPARAM lParam) {
     wchar_t className[16] = {};
     GetClassNameW(window, className, 16);
     if (std::wstring(className) == L"#32768") {
-      SetWindowSubclass(window, MenuWindowProc, kMenuSubclass, 0);
+      SetSubclass(window, MenuWindowProc, kMenuSubclass, 0);
     }
   }
   return CallNextHookEx(gSession != nullptr ? gSession->hook : nullptr, code, wParam, lParam);
@@ -156,7 +157,7 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     default:
       break;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return DefSubclass(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -190,10 +191,10 @@ UINT TrackSkinnedEntries(HWND owner, const std::vector<MenuEntry>& entries, int 
   MenuSession* outer = gSession;
   gSession = &session;
   session.hook = SetWindowsHookExW(WH_CBT, MenuCreationHook, nullptr, GetCurrentThreadId());
-  SetWindowSubclass(owner, OwnerProc, kOwnerSubclass, reinterpret_cast<DWORD_PTR>(&session));
+  SetSubclass(owner, OwnerProc, kOwnerSubclass, reinterpret_cast<DWORD_PTR>(&session));
   const UINT command = static_cast<UINT>(
       TrackPopupMenuEx(menu.Get(), flags | TPM_RETURNCMD | TPM_NONOTIFY, x, y, owner, nullptr));
-  RemoveWindowSubclass(owner, OwnerProc, kOwnerSubclass);
+  RemoveSubclass(owner, OwnerProc, kOwnerSubclass);
   if (session.hook != nullptr) UnhookWindowsHookEx(session.hook);
   gSession = outer;
   return command;

@@ -13,6 +13,7 @@
 #include "vcl/application.h"
 #include "vcl/skin_manager.h"
 #include "vcl/time_picker_spin.h"
+#include "vcl/win32/subclass.h"
 
 namespace vcl::win32 {
 namespace {
@@ -113,7 +114,7 @@ class TimePickerPeer : public ChildPeerBase {
         WS_EX_CLIENTEDGE, WC_EDITW, picker.Text().c_str(),
         WS_CHILD | (picker.Visible() ? WS_VISIBLE : 0) | WS_TABSTOP | WS_CLIPCHILDREN | ES_LEFT, 0,
         0, 0, 0, form.Window(), NextControlId(), nullptr, nullptr));
-    SetWindowSubclass(window_.Get(), EditProc, kEditSubclass, reinterpret_cast<DWORD_PTR>(this));
+    SetSubclass(window_.Get(), EditProc, kEditSubclass, reinterpret_cast<DWORD_PTR>(this));
     spin_.Reset(CreateWindowExW(0, kTimePickerSpinClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
                                 window_.Get(), nullptr, GetModuleHandleW(nullptr), this));
     Mirror();
@@ -121,7 +122,7 @@ class TimePickerPeer : public ChildPeerBase {
 
   ~TimePickerPeer() override {
     if (spin_) SetWindowLongPtrW(spin_.Get(), GWLP_USERDATA, 0);
-    RemoveWindowSubclass(window_.Get(), EditProc, kEditSubclass);
+    RemoveSubclass(window_.Get(), EditProc, kEditSubclass);
   }
 
   // The text exactly as displayed.
@@ -239,8 +240,8 @@ class TimePickerPeer : public ChildPeerBase {
   static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                    UINT_PTR, DWORD_PTR data) {
     if (message == WM_NCDESTROY) {
-      RemoveWindowSubclass(window, EditProc, kEditSubclass);
-      return DefSubclassProc(window, message, wParam, lParam);
+      RemoveSubclass(window, EditProc, kEditSubclass);
+      return DefSubclass(window, message, wParam, lParam);
     }
     auto* self = reinterpret_cast<TimePickerPeer*>(data);
     return Guarded([&] { return self->EditMessage(window, message, wParam, lParam); });
@@ -252,8 +253,7 @@ class TimePickerPeer : public ChildPeerBase {
       case WM_GETDLGCODE:
         // Arrows and characters are the field's; Tab and Enter stay with the dialog manager.
         // The focus handling selects the text, so the dialog manager need not.
-        return (DefSubclassProc(window, message, wParam, lParam) | DLGC_WANTARROWS |
-                DLGC_WANTCHARS) &
+        return (DefSubclass(window, message, wParam, lParam) | DLGC_WANTARROWS | DLGC_WANTCHARS) &
                ~static_cast<LRESULT>(DLGC_HASSETSEL);
       case WM_CHAR:
         switch (wParam) {
@@ -311,7 +311,7 @@ class TimePickerPeer : public ChildPeerBase {
         OnSelect(static_cast<int>(wParam), static_cast<int>(lParam));
         return 0;
       case WM_SETFOCUS: {
-        const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+        const LRESULT result = DefSubclass(window, message, wParam, lParam);
         Apply(model.FocusGained());
         return result;
       }
@@ -349,7 +349,7 @@ class TimePickerPeer : public ChildPeerBase {
         break;
       case WM_SIZE:
       case WM_SETFONT: {
-        const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+        const LRESULT result = DefSubclass(window, message, wParam, lParam);
         LayOutChildren();
         return result;
       }
@@ -359,7 +359,7 @@ class TimePickerPeer : public ChildPeerBase {
       default:
         break;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return DefSubclass(window, message, wParam, lParam);
   }
 
   void OnKeyDown(UINT key) {
