@@ -106,7 +106,9 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       case WM_SETFOCUS:
       case WM_KILLFOCUS: {
         const LRESULT result = DefSubclass(window, message, wParam, lParam);
-        PaintEditFrame(window);
+        // The border shows the focus; it is drawn with the window's next paint (when the
+        // window is just being shown, with the frame it paints anyway).
+        RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOERASE);
         return result;
       }
       case WM_PRINT: {

@@ -250,6 +250,8 @@ class LabelPeer : public ChildPeerBase {
     switch (message) {
       case WM_ERASEBKGND:
         return 1;
+      case WM_NCPAINT:
+        return 0;  // no border, no scroll bars: nothing outside the client area to draw
       case WM_PAINT:
       case WM_PRINTCLIENT:
         return Guarded([&] {
