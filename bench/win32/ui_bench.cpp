@@ -179,26 +179,33 @@ std::vector<std::pair<std::wstring, long>> Repaints(HWND main, const std::map<HW
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 4) {
-    Print("usage: ui_bench <program.exe> <scripted program.exe> <minimal.exe> [idle seconds]");
+  if (argc < 5) {
+    Print(
+        "usage: ui_bench <program.exe> <scripted program.exe> <minimal.exe> <controls.exe> "
+        "[idle seconds]");
     return 2;
   }
-  const std::wstring program = argv[1], scripted = argv[2], minimal = argv[3];
-  const int idleSeconds = argc > 4 ? _wtoi(argv[4]) : 30;
+  const std::wstring program = argv[1], scripted = argv[2], minimal = argv[3], controls = argv[4];
+  const int idleSeconds = argc > 5 ? _wtoi(argv[5]) : 30;
   bool ok = true;
 
-  // Alternate the two programs so that both see the same machine load.
-  std::vector<double> programStart, minimalStart, programPeak, minimalPeak;
+  // Take the programs in turn so that all see the same machine load.
+  std::vector<double> programStart, minimalStart, controlsStart, programPeak, minimalPeak;
   for (int run = 0; run < 7; ++run) {
-    for (int which = 0; which < 2; ++which) {
-      Launched l = Launch(which == 0 ? minimal : program);
+    for (int which = 0; which < 3; ++which) {
+      Launched l = Launch(which == 0 ? minimal : which == 1 ? program : controls);
       if (l.paintedSeconds < 0) {
         Print("no complete paint within 30 s");
         return 1;
       }
       Sleep(500);
-      (which == 0 ? minimalStart : programStart).push_back(l.paintedSeconds);
-      (which == 0 ? minimalPeak : programPeak).push_back(static_cast<double>(PeakWorkingSet(l)));
+      (which == 0   ? minimalStart
+       : which == 1 ? programStart
+                    : controlsStart)
+          .push_back(l.paintedSeconds);
+      if (which < 2) {
+        (which == 0 ? minimalPeak : programPeak).push_back(static_cast<double>(PeakWorkingSet(l)));
+      }
       Close(l);
     }
   }
@@ -209,6 +216,11 @@ int wmain(int argc, wchar_t** argv) {
                 "start-up to first complete paint: program %.1f ms, minimal %.1f ms, ratio %.2f "
                 "(target <= 1.5)",
                 Median(programStart) * 1000, Median(minimalStart) * 1000, startRatio);
+  Print(line);
+  std::snprintf(line, sizeof(line),
+                "reference, the same standard controls alone (no skin, tray or application "
+                "window): %.1f ms, ratio %.2f",
+                Median(controlsStart) * 1000, Median(controlsStart) / Median(minimalStart));
   Print(line);
   std::snprintf(line, sizeof(line),
                 "peak working set: program %.0f KiB, minimal %.0f KiB, ratio %.2f (target <= 1.5)",
