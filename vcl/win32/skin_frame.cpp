@@ -282,18 +282,6 @@ int WindowDpi(HWND window) {
   return GetDeviceCaps(dc.Get(), LOGPIXELSY);
 }
 
-void PaintBuffered(HDC target, const RECT& rect, const std::function<void(HDC)>& paint) {
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  if (width <= 0 || height <= 0) return;
-  UniqueMemoryDc memory(CreateCompatibleDC(target));
-  UniqueBitmap bitmap(CreateCompatibleBitmap(target, width, height));
-  SelectObjectGuard select(memory.Get(), bitmap.Get());
-  SetViewportOrgEx(memory.Get(), -rect.left, -rect.top, nullptr);
-  paint(memory.Get());
-  SetViewportOrgEx(memory.Get(), 0, 0, nullptr);
-  BitBlt(target, rect.left, rect.top, width, height, memory.Get(), 0, 0, SRCCOPY);
-}
-
 void EnableSkinFrame(HWND window, skin::CaptionButtons buttons, bool hasIcon) {
   FrameWindow& frame = gFrames[window];
   frame.buttons = buttons;

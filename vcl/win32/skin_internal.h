@@ -9,6 +9,7 @@
 
 #include "skin/frame_layout.h"
 #include "skin/skin.h"
+#include "vcl/win32/back_buffer.h"
 
 namespace vcl::win32::skinning {
 
@@ -31,9 +32,7 @@ class WholeWindowDc {
 // The DPI a window is shown at (the system DPI where per-window DPI is unknown).
 int WindowDpi(HWND window);
 
-// Paints through one back buffer: `paint` draws at `rect`'s own coordinates into a memory DC,
-// which then goes to `target` in one BitBlt.
-void PaintBuffered(HDC target, const RECT& rect, const std::function<void(HDC)>& paint);
+using vcl::win32::PaintBuffered;
 
 // The standard handling a skinned window falls back on (DefWindowProc, DefDlgProc or the next
 // subclass).

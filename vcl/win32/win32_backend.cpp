@@ -9,6 +9,7 @@
 
 #include "vcl/access_keys.h"
 #include "vcl/application.h"
+#include "vcl/win32/back_buffer.h"
 #include "vcl/win32/paint_counter.h"
 #include "vcl/win32/screen_win32.h"
 #include "vcl/win32/skin_win32.h"
@@ -280,15 +281,11 @@ class LabelPeer : public ChildPeerBase {
     RECT area = client;
     MapWindowPoints(window_.Get(), form_.Window(), reinterpret_cast<POINT*>(&area), 2);
     auto draw = [&](HDC dc) {
-      const int width = client.right, height = client.bottom;
-      if (width <= 0 || height <= 0) return;
-      UniqueMemoryDc memory(CreateCompatibleDC(dc));
-      UniqueBitmap bitmap(CreateCompatibleBitmap(dc, width, height));
-      SelectObjectGuard select(memory.Get(), bitmap.Get());
-      SetViewportOrgEx(memory.Get(), -area.left, -area.top, nullptr);
-      form_.PaintLayer(memory.Get(), area);
-      SetViewportOrgEx(memory.Get(), 0, 0, nullptr);
-      BitBlt(dc, 0, 0, width, height, memory.Get(), 0, 0, SRCCOPY);
+      PaintBuffered(dc, client, [&](HDC memory) {
+        // The layer is drawn in the form's coordinates.
+        OffsetViewportOrgEx(memory, -area.left, -area.top, nullptr);
+        form_.PaintLayer(memory, area);
+      });
     };
     if (target != nullptr) {
       draw(target);
@@ -524,16 +521,7 @@ LRESULT FormPeer::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: {
       PaintDc dc(window);
       const RECT& area = dc.Area();
-      const int width = area.right - area.left, height = area.bottom - area.top;
-      if (width > 0 && height > 0) {
-        UniqueMemoryDc memory(CreateCompatibleDC(dc.Get()));
-        UniqueBitmap bitmap(CreateCompatibleBitmap(dc.Get(), width, height));
-        SelectObjectGuard select(memory.Get(), bitmap.Get());
-        SetViewportOrgEx(memory.Get(), -area.left, -area.top, nullptr);
-        PaintLayer(memory.Get(), area);
-        SetViewportOrgEx(memory.Get(), 0, 0, nullptr);
-        BitBlt(dc.Get(), area.left, area.top, width, height, memory.Get(), 0, 0, SRCCOPY);
-      }
+      PaintBuffered(dc.Get(), area, [&](HDC memory) { PaintLayer(memory, area); });
       return 0;
     }
     case WM_PRINTCLIENT: {
