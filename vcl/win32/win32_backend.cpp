@@ -855,6 +855,8 @@ class Win32Backend : public Backend {
   std::vector<TMonitorInfo> Monitors() override { return ScreenMonitors(); }
 
   void SetFormOuterBounds(TForm& form, const TRect& r) override {
+    // Showing through SetWindowPos sends no WM_SHOWWINDOW: a skin set meanwhile goes on first.
+    if (auto* peer = static_cast<FormPeer*>(form.Peer())) peer->ApplyPendingSkin();
     SetWindowPos(WindowOf(form), HWND_NOTOPMOST, r.left, r.top, r.width, r.height, SWP_SHOWWINDOW);
   }
 
