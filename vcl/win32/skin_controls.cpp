@@ -245,7 +245,7 @@ BOOL CALLBACK CollectForms(HWND window, LPARAM list) {
   return TRUE;
 }
 
-void ApplyToForm(FormPeer& peer, bool skinned) {
+void ApplyToForm(FormPeer& peer, bool skinned, bool placeLater) {
   HWND window = peer.Window();
   TForm& form = peer.Form();
   if (skinned && HasSkinProvider(form)) {
@@ -254,9 +254,11 @@ void ApplyToForm(FormPeer& peer, bool skinned) {
   } else {
     skinning::DisableSkinFrame(window);
   }
-  skinning::RefreshFrame(window);
-  // The client size stays; the outer size follows the frame.
-  peer.Changed(Change::kBounds);
+  if (!placeLater) {
+    skinning::RefreshFrame(window);
+    // The client size stays; the outer size follows the frame.
+    peer.Changed(Change::kBounds);
+  }
 
   for (TControl* control : form.Controls()) {
     HWND child = WindowOf(*control);
@@ -354,13 +356,13 @@ void ApplySkinToWindows() {
     if (peer->Hidden()) {
       peer->MarkSkinPending();
     } else {
-      ApplyToForm(*peer, skinned);
+      ApplyToForm(*peer, skinned, false);
     }
   }
 }
 
-void ApplySkinToForm(FormPeer& form) {
-  ApplyToForm(form, ActiveSkin() != nullptr);
+void ApplySkinToForm(FormPeer& form, bool placeLater) {
+  ApplyToForm(form, ActiveSkin() != nullptr, placeLater);
 }
 
 bool SkinFormMessage(FormPeer& form, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
