@@ -245,7 +245,7 @@ BOOL CALLBACK CollectForms(HWND window, LPARAM list) {
   return TRUE;
 }
 
-void ApplyToForm(FormPeer& peer, bool skinned, bool placeLater) {
+void ApplyToForm(FormPeer& peer, bool skinned) {
   HWND window = peer.Window();
   TForm& form = peer.Form();
   if (skinned && HasSkinProvider(form)) {
@@ -254,11 +254,9 @@ void ApplyToForm(FormPeer& peer, bool skinned, bool placeLater) {
   } else {
     skinning::DisableSkinFrame(window);
   }
-  if (!placeLater) {
-    skinning::RefreshFrame(window);
-    // The client size stays; the outer size follows the frame.
-    peer.Changed(Change::kBounds);
-  }
+  skinning::RefreshFrame(window);
+  // The client size stays; the outer size follows the frame.
+  peer.Changed(Change::kBounds);
 
   for (TControl* control : form.Controls()) {
     HWND child = WindowOf(*control);
@@ -356,13 +354,13 @@ void ApplySkinToWindows() {
     if (peer->Hidden()) {
       peer->MarkSkinPending();
     } else {
-      ApplyToForm(*peer, skinned, false);
+      ApplyToForm(*peer, skinned);
     }
   }
 }
 
-void ApplySkinToForm(FormPeer& form, bool placeLater) {
-  ApplyToForm(form, ActiveSkin() != nullptr, placeLater);
+void ApplySkinToForm(FormPeer& form) {
+  ApplyToForm(form, ActiveSkin() != nullptr);
 }
 
 bool SkinFormMessage(FormPeer& form, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

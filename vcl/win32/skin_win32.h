@@ -17,9 +17,8 @@ class FormPeer;
 // Every window of the thread takes on vcl::ActiveSkin() (or the standard look without one);
 // hidden forms are marked and take it when they show.
 void ApplySkinToWindows();
-// One form takes on vcl::ActiveSkin() now. With `placeLater` the caller gives the window its new
-// frame and outer size itself (in the one SetWindowPos that also places it).
-void ApplySkinToForm(FormPeer& form, bool placeLater = false);
+// One form takes on vcl::ActiveSkin() now.
+void ApplySkinToForm(FormPeer& form);
 
 // A form's messages before its own handling: the frame, title bar and caption buttons, and
 // the owner-drawn controls. True when the message was answered (with `result`).

@@ -413,7 +413,7 @@ std::wstring FormPeer::ReadText() const {
   return form_.StoredCaption();
 }
 
-SIZE FormPeer::OuterSize() const {
+void FormPeer::ApplyClientSize() {
   const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window_.Get(), GWL_STYLE));
   const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(window_.Get(), GWL_EXSTYLE));
   const RECT client{0, 0, scale_.Apply(form_.ClientWidth()), scale_.Apply(form_.ClientHeight())};
@@ -421,12 +421,7 @@ SIZE FormPeer::OuterSize() const {
   if (!SkinAdjustWindowRect(window_.Get(), outer, dpi_)) {
     outer = AdjustedWindowRect(client, style, exStyle, dpi_);
   }
-  return {outer.right - outer.left, outer.bottom - outer.top};
-}
-
-void FormPeer::ApplyClientSize() {
-  const SIZE size = OuterSize();
-  SetWindowPos(window_.Get(), nullptr, 0, 0, size.cx, size.cy,
+  SetWindowPos(window_.Get(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -466,13 +461,8 @@ void FormPeer::ApplyPendingSkin() {
 void FormPeer::ShowFirstTime(int showCommand) {
   if (shown_) return;
   shown_ = true;
-  // A skin set while loading goes on now; its frame and the outer size it gives come with the
-  // placing below, in one SetWindowPos (each one of a top-level window is costly under Wine).
-  const bool framePending = skinPending_;
-  if (skinPending_) {
-    skinPending_ = false;
-    ApplySkinToForm(*this, true);
-  }
+  // The frame's size decides where the centred window goes.
+  ApplyPendingSkin();
   // Windowed controls above all labels; among the labels a later one lies above an earlier.
   const auto& controls = form_.Controls();
   for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
@@ -481,16 +471,15 @@ void FormPeer::ShowFirstTime(int showCommand) {
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
   }
-  const SIZE size = OuterSize();
-  RECT outer{};
-  GetWindowRect(window_.Get(), &outer);
-  int left = outer.left, top = outer.top;
   if (form_.Position() == TPosition::poScreenCenter) {
-    left = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
-    top = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+    RECT outer{};
+    GetWindowRect(window_.Get(), &outer);
+    const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    SetWindowPos(window_.Get(), nullptr, left, top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  SetWindowPos(window_.Get(), nullptr, left, top, size.cx, size.cy,
-               SWP_NOZORDER | SWP_NOACTIVATE | (framePending ? SWP_FRAMECHANGED : 0));
   if (showCommand == SW_HIDE) return;
   form_.SetVisible(true);
   ShowWindow(window_.Get(), showCommand);

@@ -97,8 +97,6 @@ class FormPeer : public ControlPeer {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void UpdateScale(int dpi);
   void ApplyClientSize();
-  // The window's outer size for its client size, with the frame in force (skinned or standard).
-  SIZE OuterSize() const;
   ChildPeerBase* PeerOf(HWND child) const;
 
   TForm& form_;
