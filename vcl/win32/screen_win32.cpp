@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include "vcl/win32/handles.h"
+#include "vcl/win32/system_function.h"
+
 namespace vcl::win32 {
 namespace {
 
@@ -31,6 +34,18 @@ std::vector<TMonitorInfo> ScreenMonitors() {
   std::vector<TMonitorInfo> monitors;
   EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
   return monitors;
+}
+
+int WindowDpi(HWND window) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow =
+      SystemFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
+  if (getDpiForWindow != nullptr && window != nullptr) {
+    const UINT dpi = getDpiForWindow(window);
+    if (dpi != 0) return static_cast<int>(dpi);
+  }
+  WindowDc dc(nullptr);
+  return GetDeviceCaps(dc.Get(), LOGPIXELSY);
 }
 
 }  // namespace vcl::win32

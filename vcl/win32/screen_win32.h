@@ -1,5 +1,7 @@
 #pragma once
 // The monitors as Windows reports them.
+#include <windows.h>
+
 #include <vector>
 
 #include "vcl/screen.h"
@@ -8,5 +10,8 @@ namespace vcl::win32 {
 
 // Every monitor's rectangle and work area, in screen pixels; the primary monitor first.
 std::vector<TMonitorInfo> ScreenMonitors();
+
+// The DPI a window is shown at (the system DPI where per-window DPI is unknown).
+int WindowDpi(HWND window);
 
 }  // namespace vcl::win32

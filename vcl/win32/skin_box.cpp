@@ -173,7 +173,7 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
   if (message == WM_INITDIALOG) {
     auto* box = reinterpret_cast<BoxParams*>(lParam);
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-    box->dpi = skinning::WindowDpi(dialog);
+    box->dpi = WindowDpi(dialog);
     box->font.Reset(skin::win32::CreateSkinFont(-12, box->dpi, false));
     box->client.Reset(CreateSolidBrush(skin::win32::ToColorRef(box->skin->form.client)));
     for (HWND child : {GetDlgItem(dialog, kTextId), GetDlgItem(dialog, IDOK)}) {

@@ -18,8 +18,6 @@
 namespace vcl::win32 {
 namespace {
 
-using skinning::WindowDpi;
-
 constexpr UINT_PTR kControlSubclass = 0x534B4354;  // "SKCT"
 constexpr wchar_t kFormClassName[] = L"TForm1";
 

@@ -14,6 +14,7 @@
 #include "vcl/win32/handles.h"
 #include "vcl/win32/skin_internal.h"
 #include "vcl/win32/skin_win32.h"
+#include "vcl/win32/system_function.h"
 
 namespace vcl::win32::skinning {
 namespace {
@@ -39,25 +40,11 @@ struct FrameWindow {
 
 std::map<HWND, FrameWindow> gFrames;
 
-template <class Function>
-Function User32Function(const char* name) {
-  Function function = nullptr;
-  if (FARPROC address = GetProcAddress(GetModuleHandleW(L"user32.dll"), name)) {
-    static_assert(sizeof(function) == sizeof(address));
-    std::memcpy(&function, &address, sizeof(function));
-  }
-  return function;
-}
-
 // With desktop composition the system would draw the frame itself, over ours.
 void SetClassicFrameRendering(HWND window, bool classic) {
-  static HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
-  if (dwm == nullptr) return;
   using SetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
-  SetAttributeFn setAttribute = nullptr;
-  if (FARPROC address = GetProcAddress(dwm, "DwmSetWindowAttribute")) {
-    std::memcpy(&setAttribute, &address, sizeof(setAttribute));
-  }
+  static const auto setAttribute =
+      SystemFunction<SetAttributeFn>(L"dwmapi.dll", "DwmSetWindowAttribute");
   if (setAttribute == nullptr) return;
   constexpr DWORD kNcRenderingPolicy = 2;  // DWMWA_NCRENDERING_POLICY
   const DWORD policy = classic ? 1 /* DWMNCRP_DISABLED */ : 0 /* DWMNCRP_USEWINDOWSTYLE */;
@@ -270,17 +257,6 @@ void PrintWindowWithFrame(HWND window, FrameWindow& frame, const skin::Skin& ski
 }
 
 }  // namespace
-
-int WindowDpi(HWND window) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-  if (getDpiForWindow != nullptr && window != nullptr) {
-    const UINT dpi = getDpiForWindow(window);
-    if (dpi != 0) return static_cast<int>(dpi);
-  }
-  WindowDc dc(nullptr);
-  return GetDeviceCaps(dc.Get(), LOGPIXELSY);
-}
 
 void EnableSkinFrame(HWND window, skin::CaptionButtons buttons, bool hasIcon) {
   FrameWindow& frame = gFrames[window];

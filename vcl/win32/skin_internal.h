@@ -10,6 +10,7 @@
 #include "skin/frame_layout.h"
 #include "skin/skin.h"
 #include "vcl/win32/back_buffer.h"
+#include "vcl/win32/screen_win32.h"
 
 namespace vcl::win32::skinning {
 
@@ -28,9 +29,6 @@ class WholeWindowDc {
   HWND window_;
   HDC dc_;
 };
-
-// The DPI a window is shown at (the system DPI where per-window DPI is unknown).
-int WindowDpi(HWND window);
 
 using vcl::win32::PaintBuffered;
 

@@ -7,31 +7,17 @@
 
 #include "vcl/application.h"
 #include "vcl/win32/handles.h"
+#include "vcl/win32/system_function.h"
 #include "vcl/win32/win32_backend.h"
 
 namespace vcl::win32 {
 namespace {
 
-// Functions of newer Windows versions, looked up at run time so the exe still loads on
-// Windows 7 (and without the version 6 common controls).
-template <class Function>
-Function LibraryFunction(const wchar_t* library, const char* name) {
-  Function function = nullptr;
-  HMODULE module = GetModuleHandleW(library);
-  if (module == nullptr) module = LoadLibraryW(library);
-  if (module == nullptr) return nullptr;
-  if (FARPROC address = GetProcAddress(module, name)) {
-    static_assert(sizeof(function) == sizeof(address));
-    std::memcpy(&function, &address, sizeof(function));
-  }
-  return function;
-}
-
 // The DPI of the primary monitor, whose taskbar holds the notification area.
 UINT NotificationAreaDpi() {
   using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
   static const auto getDpiForMonitor =
-      LibraryFunction<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+      SystemFunction<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
   if (getDpiForMonitor != nullptr) {
     HMONITOR primary = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     UINT dpiX = 0, dpiY = 0;
@@ -50,13 +36,13 @@ HICON LoadTrayImage(HINSTANCE instance) {
   const UINT dpi = NotificationAreaDpi();
   using MetricsForDpiFn = int(WINAPI*)(int, UINT);
   static const auto metricsForDpi =
-      LibraryFunction<MetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
+      SystemFunction<MetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
   int size = metricsForDpi != nullptr ? metricsForDpi(SM_CXSMICON, dpi)
                                       : MulDiv(16, static_cast<int>(dpi), 96);
   if (size <= 0) size = 16;
   using ScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
   static const auto scaleDown =
-      LibraryFunction<ScaleDownFn>(L"comctl32.dll", "LoadIconWithScaleDown");
+      SystemFunction<ScaleDownFn>(L"comctl32.dll", "LoadIconWithScaleDown");
   HICON icon = nullptr;
   if (scaleDown != nullptr && SUCCEEDED(scaleDown(instance, L"MAINICON", size, size, &icon))) {
     return icon;

@@ -13,6 +13,7 @@
 #include "vcl/win32/paint_counter.h"
 #include "vcl/win32/screen_win32.h"
 #include "vcl/win32/skin_win32.h"
+#include "vcl/win32/system_function.h"
 #include "vcl/win32/time_picker_win32.h"
 #include "vcl/win32/tray_win32.h"
 
@@ -27,32 +28,10 @@ constexpr wchar_t kUtilityClass[] = L"TPUtilWindow";
 
 HINSTANCE gInstance = nullptr;
 
-// Functions of newer Windows versions, looked up at run time so the exe still loads on
-// Windows 7.
-template <class Function>
-Function User32Function(const char* name) {
-  Function function = nullptr;
-  if (FARPROC address = GetProcAddress(GetModuleHandleW(L"user32.dll"), name)) {
-    static_assert(sizeof(function) == sizeof(address));
-    std::memcpy(&function, &address, sizeof(function));
-  }
-  return function;
-}
-
-int WindowDpi(HWND window) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-  if (getDpiForWindow != nullptr && window != nullptr) {
-    const UINT dpi = getDpiForWindow(window);
-    if (dpi != 0) return static_cast<int>(dpi);
-  }
-  WindowDc dc(nullptr);
-  return GetDeviceCaps(dc.Get(), LOGPIXELSY);
-}
-
 RECT AdjustedWindowRect(RECT client, DWORD style, DWORD exStyle, int dpi) {
   using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-  static const auto adjustForDpi = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+  static const auto adjustForDpi =
+      SystemFunction<AdjustForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
   if (adjustForDpi != nullptr) {
     adjustForDpi(&client, style, FALSE, exStyle, static_cast<UINT>(dpi));
   } else {
