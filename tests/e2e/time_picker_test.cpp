@@ -426,8 +426,13 @@ TEST_F(TimePickerTest, RealMouseAndKeyboardInput) {
   const POINT up{(buttons.left + buttons.right) / 2,
                  buttons.top + (buttons.bottom - buttons.top) / 4};
 
-  // A real press on the upper button, held about a second.
+  // A real press on the upper button, held about a second; first the pointer must be over it
+  // with the window in front (else the press goes to whatever lies there).
   mouse(up, 0);
+  ASSERT_TRUE(WaitUntil(
+      [&] { return WindowFromPoint(up) == spin_ && GetForegroundWindow() == main_; }, 3000))
+      << "at the buttons: " << Utf8(ClassName(WindowFromPoint(up)))
+      << ", in front: " << Utf8(ClassName(GetForegroundWindow()));
   Sleep(100);
   mouse(up, MOUSEEVENTF_LEFTDOWN);
   EXPECT_TRUE(WaitUntil([&] { return Text(picker_) != L"00:00:00"; }, 900)) << "no step while held";
